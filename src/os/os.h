@@ -1,0 +1,230 @@
+// The seam between the portable core and the operating system.
+//
+// Everything the updater needs from Windows passes through these small
+// interfaces. Two implementations exist: src/os/win32 (the real one, the only
+// code that includes <windows.h>) and src/os/sim (a simulated notebook used by
+// the native tests and the demo). The interfaces are shaped by what the
+// updater asks, not by the Win32 API; byte layouts (driver requests, package
+// records) are built in the core so both implementations see the same bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace os {
+
+// Win32 error numbers that the core reacts to or reports. Both
+// implementations use these values.
+namespace error {
+inline constexpr uint32_t kNone = 0;
+inline constexpr uint32_t kFileNotFound = 2;
+inline constexpr uint32_t kPathNotFound = 3;
+inline constexpr uint32_t kAccessDenied = 5;
+inline constexpr uint32_t kInvalidHandle = 6;
+inline constexpr uint32_t kSharingViolation = 32;
+inline constexpr uint32_t kNotSupported = 50;
+inline constexpr uint32_t kFileExists = 80;
+inline constexpr uint32_t kInvalidParameter = 87;
+inline constexpr uint32_t kServiceDoesNotExist = 1060;
+inline constexpr uint32_t kServiceExists = 1073;
+inline constexpr uint32_t kDllInitFailed = 1114;
+}  // namespace error
+
+// ---------------------------------------------------------------- files
+
+enum class Access { kRead, kWrite, kReadWrite };
+enum class Disposition { kOpenExisting, kCreateAlways, kOpenAlways };
+enum class Share { kNone, kRead, kReadWrite };
+
+class File {
+ public:
+  virtual ~File() = default;
+  // Reads up to `size` bytes; `*got` receives how many arrived (0 at the end).
+  virtual bool Read(void* buffer, uint32_t size, uint32_t* got) = 0;
+  virtual bool Write(const void* data, uint32_t size, uint32_t* written) = 0;
+  // Absolute position from the start of the file.
+  virtual bool SeekTo(int64_t position) = 0;
+  virtual bool SeekToEnd() = 0;
+};
+using FileHandle = std::unique_ptr<File>;
+
+// Windows-style paths ("C:\Temp\x.bin", or relative to the current
+// directory); names compare without regard to letter case, as on Windows.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Null on failure; `*error` (when given) receives the Win32 error number.
+  virtual FileHandle Open(const std::string& path, Access access, Disposition disposition,
+                          Share share, uint32_t* error = nullptr) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  virtual bool MakeDirectory(const std::string& path) = 0;
+  virtual bool ChangeDirectory(const std::string& path) = 0;
+  // The current directory, without a trailing backslash except at a root.
+  virtual std::string CurrentDirectory() = 0;
+  // Names of the entries matching a wildcard pattern ("*.*", "*.WPH"), in
+  // the order the system yields them; "." and ".." included where the system
+  // lists them. False when the pattern's directory cannot be read.
+  virtual bool Enumerate(const std::string& pattern, std::vector<std::string>* names) = 0;
+  // Free bytes of the volume holding `directory` that the caller may use.
+  virtual bool FreeBytesAvailable(const std::string& directory, uint64_t* bytes) = 0;
+  // The name under which the C runtime and zlib open this file: an existing
+  // file is found without regard to letter case; a new one takes the name.
+  virtual std::string HostPath(const std::string& path) = 0;
+};
+
+// ------------------------------------------------------- system facts
+
+struct VersionFacts {
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+  uint32_t platformId = 0;  // 1 = 9x family, 2 = NT family
+};
+
+struct PowerStatus {
+  uint8_t acLineStatus = 255;    // 0 offline, 1 online, 255 unknown
+  uint8_t batteryPercent = 255;  // 0..100, 255 unknown
+};
+
+class System {
+ public:
+  virtual ~System() = default;
+  // False when the variable is not set.
+  virtual bool GetVariable(const std::string& name, std::string* value) = 0;
+  // Full path of the running executable; empty when it cannot be had.
+  virtual std::string ModulePath() = 0;
+  virtual bool QueryVersionEx(VersionFacts* facts) = 0;  // GetVersionExA
+  virtual uint32_t Version() = 0;                        // GetVersion
+  // IsWow64Process for this process; false when the function is missing or fails.
+  virtual bool QueryWow64(int32_t* isWow64) = 0;
+  virtual uint16_t SystemDefaultLanguage() = 0;
+  virtual bool QueryPowerStatus(PowerStatus* status) = 0;
+  virtual void WriteStandardError(std::string_view text) = 0;
+  // Ends the process. The simulated notebook lets tests observe the code.
+  [[noreturn]] virtual void ExitProcess(uint32_t code) = 0;
+};
+
+// ---------------------------------------------------------- processes
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+  // Starts `commandLine` in `workingDirectory`, waits for it without limit
+  // and gives its exit code. False when it could not be started.
+  virtual bool RunAndWait(const std::string& commandLine, const std::string& workingDirectory,
+                          uint32_t* exitCode) = 0;
+};
+
+// ------------------------------------------------- user interface
+
+using WindowRef = uintptr_t;  // 0 = no window
+using ModuleRef = uintptr_t;  // 0 = none
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  // MessageBoxA: the button pressed (1 OK, 2 Cancel), 0 when none could be shown.
+  virtual int ShowMessageBox(WindowRef owner, const std::string& text, const std::string& title,
+                             uint32_t type) = 0;
+  // The executable's own module (its built-in English resources).
+  virtual ModuleRef OwnModule() = 0;
+  // Copies string `id` of `module` (0 = own module) into `buffer`, NUL
+  // terminated and cut to `size`; the length copied, 0 when there is none.
+  virtual int LoadText(ModuleRef module, uint32_t id, char* buffer, int size) = 0;
+};
+
+// ------------------------------------------------ threads and time
+
+using EventRef = uintptr_t;
+
+class Threads {
+ public:
+  virtual ~Threads() = default;
+  virtual bool StartThread(void (*procedure)(void*), void* argument) = 0;
+  virtual EventRef CreateAutoResetEvent() = 0;
+  virtual void SignalEvent(EventRef event) = 0;
+  static constexpr uint32_t kInfinite = 0xFFFFFFFF;
+  // True when the event was signalled within `milliseconds`.
+  virtual bool WaitEvent(EventRef event, uint32_t milliseconds) = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
+  // A millisecond clock for bounding waits; wraps after 49 days.
+  virtual uint32_t TickMilliseconds() = 0;
+};
+
+// ---------------------------------------------------- device handles
+
+using DeviceRef = intptr_t;
+inline constexpr DeviceRef kInvalidDevice = -1;
+
+// CreateFileA argument values the core passes through unchanged.
+namespace device {
+inline constexpr uint32_t kGenericRead = 0x80000000;
+inline constexpr uint32_t kGenericWrite = 0x40000000;
+inline constexpr uint32_t kOpenExisting = 3;
+inline constexpr uint32_t kAttributeNormal = 0x80;
+inline constexpr uint32_t kDeleteOnClose = 0x04000000;
+}  // namespace device
+
+class Devices {
+ public:
+  virtual ~Devices() = default;
+  // CreateFileA on a device name such as "\\.\ADDMEM"; kInvalidDevice on
+  // failure with `*error` (when given) the Win32 error number.
+  virtual DeviceRef Open(const std::string& name, uint32_t access, uint32_t share,
+                         uint32_t disposition, uint32_t flagsAndAttributes,
+                         uint32_t* error = nullptr) = 0;
+  // DeviceIoControl, synchronous.
+  virtual bool Control(DeviceRef device, uint32_t code, const void* input, uint32_t inputSize,
+                       void* output, uint32_t outputSize, uint32_t* returned) = 0;
+  virtual void Close(DeviceRef device) = 0;
+  // Memory for request records that carry a 32-bit address of the caller's
+  // memory (KMDFMEMIO, MEMIO.VXD): below 4 GiB in every build. Zero-filled.
+  virtual void* AllocateRequest(size_t size) = 0;
+  virtual void FreeRequest(void* block) = 0;
+};
+
+// ------------------------------------------- service control manager
+
+using ServiceRef = uintptr_t;  // 0 = none
+
+class ServiceManager {
+ public:
+  virtual ~ServiceManager() = default;
+  // OpenSCManagerA(local, active database, SC_MANAGER_ALL_ACCESS).
+  virtual ServiceRef OpenManager() = 0;
+  // CreateServiceA for a demand-start kernel driver with normal error control.
+  virtual ServiceRef CreateKernelDriver(ServiceRef manager, const std::string& name,
+                                        const std::string& displayName,
+                                        const std::string& binaryPath) = 0;
+  virtual ServiceRef OpenExisting(ServiceRef manager, const std::string& name) = 0;
+  virtual bool Start(ServiceRef service) = 0;
+  virtual bool Stop(ServiceRef service) = 0;
+  virtual bool Delete(ServiceRef service) = 0;
+  virtual void Close(ServiceRef handle) = 0;
+  // Win32 error number of the last failed call on this thread.
+  virtual uint32_t LastError() = 0;
+};
+
+// ------------------------------------------------------ the platform
+
+struct Platform {
+  FileSystem* files = nullptr;
+  System* system = nullptr;
+  Processes* processes = nullptr;
+  UserInterface* ui = nullptr;
+  Threads* threads = nullptr;
+  Devices* devices = nullptr;
+  ServiceManager* services = nullptr;
+};
+
+// The platform the core runs on; installed once by the entry point (or a test).
+Platform& Os();
+void InstallPlatform(const Platform& platform);
+
+}  // namespace os

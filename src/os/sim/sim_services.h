@@ -1,0 +1,47 @@
+// The service control manager of the simulated notebook.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "os/os.h"
+#include "os/sim/sim_files.h"
+#include "os/sim/transcript.h"
+
+namespace sim {
+
+class SimServices : public os::ServiceManager {
+ public:
+  SimServices(Transcript* transcript, SimFileSystem* files) : transcript_(transcript), files_(files) {}
+  os::ServiceRef OpenManager() override;
+  os::ServiceRef CreateKernelDriver(os::ServiceRef manager, const std::string& name,
+                                    const std::string& displayName,
+                                    const std::string& binaryPath) override;
+  os::ServiceRef OpenExisting(os::ServiceRef manager, const std::string& name) override;
+  bool Start(os::ServiceRef service) override;
+  bool Stop(os::ServiceRef service) override;
+  bool Delete(os::ServiceRef service) override;
+  void Close(os::ServiceRef handle) override;
+  uint32_t LastError() override { return lastError_; }
+
+  struct Registration {
+    std::string binaryPath;
+    bool running = false;
+    bool deletePending = false;
+  };
+  const std::map<std::string, Registration>& Registrations() const { return services_; }
+
+ private:
+  os::ServiceRef Fail(uint32_t error) {
+    lastError_ = error;
+    return 0;
+  }
+  std::map<std::string, Registration> services_;  // keyed by upper-case name
+  std::map<os::ServiceRef, std::string> handles_;  // service handles -> name
+  os::ServiceRef nextHandle_ = 0x100;
+  Transcript* transcript_;
+  SimFileSystem* files_;
+  uint32_t lastError_ = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,56 @@
+#include "os/sim/sim_system.h"
+
+#include <cstdio>
+
+#include "os/sim/notebook.h"
+
+namespace sim {
+
+bool SimSystem::GetVariable(const std::string& name, std::string* value) {
+  // Environment names are case-insensitive on Windows; only TEMP is modelled.
+  if (name.size() != 4 || (name[0] | 0x20) != 't' || (name[1] | 0x20) != 'e' ||
+      (name[2] | 0x20) != 'm' || (name[3] | 0x20) != 'p' || !profile_->temp) {
+    return false;
+  }
+  *value = *profile_->temp;
+  return true;
+}
+
+bool SimSystem::QueryVersionEx(os::VersionFacts* facts) {
+  facts->major = profile_->major;
+  facts->minor = profile_->minor;
+  facts->build = profile_->build;
+  facts->platformId = profile_->platformId;
+  return true;
+}
+
+uint32_t SimSystem::Version() {
+  // GetVersion: low byte major, next byte minor, top bit set on the 9x family.
+  uint32_t v = (profile_->minor << 8) | profile_->major;
+  if (profile_->platformId == 2) return v | ((profile_->build & 0x7FFF) << 16);
+  return v | 0xC0000000u;
+}
+
+bool SimSystem::QueryWow64(int32_t* isWow64) {
+  if (profile_->wow64FunctionMissing) return false;
+  *isWow64 = profile_->wow64 ? 1 : 0;
+  return true;
+}
+
+bool SimSystem::QueryPowerStatus(os::PowerStatus* status) {
+  if (profile_->powerQueryFails) return false;
+  status->acLineStatus = profile_->acLine;
+  status->batteryPercent = profile_->battery;
+  return true;
+}
+
+void SimSystem::WriteStandardError(std::string_view text) { transcript_->Add("stderr", Escape(text)); }
+
+void SimSystem::ExitProcess(uint32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", static_cast<int32_t>(code));
+  transcript_->Add("exit", text);
+  throw ProcessExit{code};
+}
+
+}  // namespace sim

@@ -1,0 +1,36 @@
+#include "os/sim/sim_ui.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "os/sim/string_tables.h"
+
+namespace sim {
+
+int SimUi::ShowMessageBox(os::WindowRef owner, const std::string& text, const std::string& title,
+                          uint32_t type) {
+  int answer = 1;
+  if (nextAnswer_ < profile_->messageBoxes.size()) {
+    const MessageBoxAnswer& scripted = profile_->messageBoxes[nextAnswer_];
+    if (scripted.titleContains.empty() || title.find(scripted.titleContains) != std::string::npos) {
+      answer = scripted.answer;
+      ++nextAnswer_;
+    }
+  }
+  char head[96];
+  std::snprintf(head, sizeof head, "type 0x%02X, owner %s, answer %d", type,
+                owner ? "dialog" : "none", answer);
+  transcript_->Add("messagebox", "[" + Escape(title) + "] " + Escape(text) + " (" + head + ")");
+  return answer;
+}
+
+int SimUi::LoadText(os::ModuleRef module, uint32_t id, char* buffer, int size) {
+  if (size <= 0) return 0;
+  buffer[0] = '\0';
+  const char* text = (module == 0 || module == kExecutableModule) ? ExecutableText(id) : nullptr;
+  if (!text) return 0;
+  std::snprintf(buffer, static_cast<size_t>(size), "%s", text);
+  return static_cast<int>(std::strlen(buffer));
+}
+
+}  // namespace sim

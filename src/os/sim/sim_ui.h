@@ -1,0 +1,29 @@
+// Message boxes and resource texts of the simulated notebook. Message boxes
+// are answered from the profile's script (OK when it says nothing).
+#pragma once
+
+#include <cstddef>
+
+#include "os/os.h"
+#include "os/sim/profile.h"
+#include "os/sim/transcript.h"
+
+namespace sim {
+
+class SimUi : public os::UserInterface {
+ public:
+  static constexpr os::ModuleRef kExecutableModule = 0x400000;
+
+  SimUi(Profile* profile, Transcript* transcript) : profile_(profile), transcript_(transcript) {}
+  int ShowMessageBox(os::WindowRef owner, const std::string& text, const std::string& title,
+                     uint32_t type) override;
+  os::ModuleRef OwnModule() override { return kExecutableModule; }
+  int LoadText(os::ModuleRef module, uint32_t id, char* buffer, int size) override;
+
+ private:
+  Profile* profile_;
+  Transcript* transcript_;
+  size_t nextAnswer_ = 0;
+};
+
+}  // namespace sim
