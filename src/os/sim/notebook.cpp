@@ -1,6 +1,8 @@
 #include "os/sim/notebook.h"
 
 #include "os/sim/sim_devices.h"
+#include "os/sim/sim_dialogs.h"
+#include "os/sim/sim_libraries.h"
 #include "os/sim/sim_processes.h"
 #include "os/sim/sim_services.h"
 #include "os/sim/sim_system.h"
@@ -13,11 +15,13 @@ Notebook::Notebook(Profile profile, const std::string& scratch)
     : profile_(std::move(profile)),
       files_(std::make_unique<SimFileSystem>(scratch)),
       system_(std::make_unique<SimSystem>(&profile_, &transcript_)),
-      ui_(std::make_unique<SimUi>(&profile_, &transcript_)),
+      ui_(std::make_unique<SimUi>(&profile_, &transcript_, this)),
       threads_(std::make_unique<SimThreads>(&profile_, &transcript_, &clock_)),
       processes_(std::make_unique<SimProcesses>(&profile_, &transcript_, files_.get())),
       devices_(std::make_unique<SimDevices>(&transcript_)),
-      services_(std::make_unique<SimServices>(&transcript_, files_.get())) {
+      services_(std::make_unique<SimServices>(&transcript_, files_.get())),
+      dialogs_(std::make_unique<SimDialogs>(&profile_, &transcript_)),
+      libraries_(std::make_unique<SimLibraries>(&transcript_, files_.get())) {
   files_->SetFreeBytes(profile_.freeBytes, profile_.freeSpaceQueryFails);
   if (profile_.temp && !profile_.temp->empty()) files_->MakeDirectories(*profile_.temp);
   files_->MakeDirectories(profile_.startDirectory);
@@ -35,6 +39,8 @@ os::Platform Notebook::Platform() {
   p.threads = threads_.get();
   p.devices = devices_.get();
   p.services = services_.get();
+  p.dialogs = dialogs_.get();
+  p.libraries = libraries_.get();
   return p;
 }
 
