@@ -46,8 +46,8 @@ void SelectResources() {
 ResultCode ReadPackageHeader() {
   const std::string path = os::Os().system->ModulePath();
   uint32_t offset = 0;
-  if (path.empty() || package::ReadArchiveOffset(path, &offset) != package::ArchiveResult::kSuccess ||
-      package::ProbePackageHeader(path, offset) != package::ArchiveResult::kSuccess)
+  if (path.empty() || package::ReadArchiveOffset(path, &offset) != package::ArchiveSuccess ||
+      package::ProbePackageHeader(path, offset) != package::ArchiveSuccess)
     return ResultInvalidOption;
   return ResultSuccess;
 }

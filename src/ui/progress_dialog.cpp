@@ -40,8 +40,8 @@ bool ExtractPackage() {
   const std::string path = os::Os().system->ModulePath();
   if (path.empty() || path.size() >= kOwnPathSize) return false;
   uint32_t offset = 0;
-  if (package::ReadArchiveOffset(path, &offset) != package::ArchiveResult::kSuccess) return false;
-  return package::ExtractAllMembers(path, offset) == package::ArchiveResult::kSuccess;
+  if (package::ReadArchiveOffset(path, &offset) != package::ArchiveSuccess) return false;
+  return package::ExtractAllMembers(path, offset) == package::ArchiveSuccess;
 }
 
 void StopSpinner(os::WindowRef dialog) {
