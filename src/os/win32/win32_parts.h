@@ -13,5 +13,7 @@ os::UserInterface& UserInterface();
 os::Threads& Threads();
 os::Devices& Devices();
 os::ServiceManager& ServiceManager();
+os::Dialogs& Dialogs();
+os::Libraries& Libraries();
 
 }  // namespace win32

@@ -13,6 +13,8 @@ void InstallPlatform() {
   platform.threads = &Threads();
   platform.devices = &Devices();
   platform.services = &ServiceManager();
+  platform.dialogs = &Dialogs();
+  platform.libraries = &Libraries();
   os::InstallPlatform(platform);
 }
 
