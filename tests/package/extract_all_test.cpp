@@ -77,6 +77,14 @@ TEST_F(ExtractionTest, AcceptsMembersFromOtherProducers) {
   EXPECT_EQ(Files().size(), 7u);  // no ".gz" copy left behind
 }
 
+// The gzip reader drops what follows the last gzip member unless it starts
+// another one; the package tool's verify reports such bytes.
+TEST_F(ExtractionTest, BytesAfterTheGzipDataAreDropped) {
+  PutPackage(Package(Archive(0, {Record("d.txt.gz", Gzip("data") + "xyz")})));
+  EXPECT_EQ(ExtractAll(), package::ArchiveSuccess);
+  EXPECT_EQ(Content("d.txt"), "data");
+}
+
 TEST_F(ExtractionTest, LaterMemberOfTheSameNameReplacesTheEarlier) {
   PutPackage(Package(Archive(0, {Record("a.txt.gz", Gzip("first")),
                                  Record("A.TXT.gz", Gzip("second"))})));

@@ -1,0 +1,48 @@
+#include "inspect.h"
+
+#include "commands.h"
+
+namespace orvpack {
+
+bool OpenForCommand(const std::string& command, const std::string& path, HostFile* file,
+                    PackageFacts* facts, int* status) {
+  std::string message;
+  bool ioError = false;
+  if (OpenPackage(path, file, facts, &message, &ioError)) return true;
+  Complain(command + ": " + message);
+  *status = ioError ? kExitIo : kExitFaults;
+  return false;
+}
+
+std::string MemberLabel(const MemberEntry& entry) {
+  return "member " + std::to_string(entry.index + 1) + " \"" + entry.printableName + "\"";
+}
+
+std::string ChainFault(const ChainResult& chain, const PackageFacts& facts) {
+  switch (chain.end) {
+    case ChainEnd::kTruncated:
+      return "the file ends inside " + MemberLabel(chain.last) + " (record at offset " +
+             std::to_string(chain.last.position) + ")";
+    case ChainEnd::kNegativeSize:
+      return MemberLabel(chain.last) + " has the negative size " + std::to_string(chain.last.size);
+    case ChainEnd::kStopped:
+      return {};
+    case ChainEnd::kComplete:
+      break;
+  }
+  if (facts.count > 0 && chain.endPosition != facts.fileSize)
+    return std::to_string(facts.fileSize - chain.endPosition) +
+           " bytes follow the last member: the record chain ends before the file";
+  return {};
+}
+
+const char* KindText(DecodedMember::Kind kind) {
+  switch (kind) {
+    case DecodedMember::Kind::kGzip: return "gzip";
+    case DecodedMember::Kind::kStored: return "stored";
+    case DecodedMember::Kind::kEmpty: return "empty";
+  }
+  return "?";
+}
+
+}  // namespace orvpack
