@@ -10,6 +10,7 @@
 namespace app {
 
 inline constexpr int kCommandLineSize = 256;  // at most 255 characters and the NUL
+inline constexpr int kPathSize = 260;
 
 struct RunState {
   uint32_t UpdateFlags = 0;
@@ -24,6 +25,11 @@ struct RunState {
   uint8_t ControllerVendorM = 0;
   char FlashCommandLine[kCommandLineSize] = {};
   char MicomCommandLine[kCommandLineSize] = {};
+  // %TEMP%\__Orvanta_Update\ with its trailing backslash; empty until prepared.
+  char WorkDirectory[kPathSize] = {};
+  // Set by the input-device step when this run switched mouse and keyboard
+  // off, so that a failure resumes only what this run suspended.
+  bool InputDevicesSuspended = false;
 };
 
 RunState& Run();

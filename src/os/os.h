@@ -211,6 +211,59 @@ class ServiceManager {
   virtual uint32_t LastError() = 0;
 };
 
+// ----------------------------------------------------------- dialogs
+
+// What a modal dialog tells the core. Called on the dialog's own thread.
+class DialogEvents {
+ public:
+  virtual ~DialogEvents() = default;
+  virtual void OnInit(WindowRef dialog) = 0;                      // WM_INITDIALOG
+  virtual void OnCommand(WindowRef dialog, int commandId) = 0;    // WM_COMMAND (IDCANCEL = 2)
+  virtual void OnTimer(WindowRef dialog, int timerId) = 0;        // WM_TIMER
+  virtual void OnPrivate(WindowRef dialog, int message, uintptr_t wParam) = 0;  // WM_USER + n
+  virtual void OnDestroy(WindowRef dialog) = 0;                   // WM_DESTROY
+};
+
+enum class Bullet { kInProgress, kDone };  // OBM_RGARROWD, OBM_CHECK
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // DialogBoxParamA: runs the dialog until it ends; -1 when it cannot be created.
+  virtual intptr_t RunModal(ModuleRef module, int templateId, WindowRef owner, DialogEvents* events) = 0;
+  virtual void End(WindowRef dialog, intptr_t result) = 0;
+  // Shows the window minimised and then normal, so it comes to the front.
+  virtual void Present(WindowRef dialog) = 0;
+  virtual void SetItemText(WindowRef dialog, int control, const std::string& text) = 0;
+  virtual std::string GetItemText(WindowRef dialog, int control, int maxLength) = 0;
+  virtual void SetItemBullet(WindowRef dialog, int control, Bullet bullet) = 0;
+  // Sends WM_USER + `message` and waits until the dialog's thread handled it.
+  virtual void SendPrivate(WindowRef dialog, int message, uintptr_t wParam) = 0;
+  virtual bool StartTimer(WindowRef dialog, int timerId, uint32_t milliseconds) = 0;
+  virtual void StopTimer(WindowRef dialog, int timerId) = 0;
+  // The spinner: loads frame bitmaps of the executable, draws one with pure
+  // blue transparent at (right - 37, top + 4) of the dialog, releases them.
+  virtual bool LoadSpinnerFrames(const int* resourceIds, int count) = 0;
+  virtual void DrawSpinnerFrame(WindowRef dialog, int index) = 0;
+  virtual void ReleaseSpinnerFrames() = 0;
+  // A top-level window with this exact title, 0 when none.
+  virtual WindowRef FindTopLevelWindow(const std::string& title) = 0;
+  virtual std::string GetWindowTitle(WindowRef window, int maxLength) = 0;
+  virtual void CloseWindow(WindowRef window) = 0;  // sends WM_CLOSE
+};
+
+// Language resource libraries.
+class Libraries {
+ public:
+  virtual ~Libraries() = default;
+  // Loads a resource-only library from its full path as a data file (none
+  // of its code runs); 0 on failure.
+  virtual ModuleRef LoadResourceLibrary(const std::string& fullPath) = 0;
+  // Restricts the process's library search to the system directory where
+  // the system offers that; nothing on systems that do not.
+  virtual void RestrictLibrarySearch() = 0;
+};
+
 // ------------------------------------------------------ the platform
 
 struct Platform {
@@ -221,6 +274,8 @@ struct Platform {
   Threads* threads = nullptr;
   Devices* devices = nullptr;
   ServiceManager* services = nullptr;
+  Dialogs* dialogs = nullptr;
+  Libraries* libraries = nullptr;
 };
 
 // The platform the core runs on; installed once by the entry point (or a test).

@@ -1,6 +1,8 @@
 #include "os/sim/notebook.h"
 
 #include "os/sim/sim_devices.h"
+#include "os/sim/sim_dialogs.h"
+#include "os/sim/sim_libraries.h"
 #include "os/sim/sim_processes.h"
 #include "os/sim/sim_services.h"
 #include "os/sim/sim_system.h"
@@ -13,10 +15,12 @@ Notebook::Notebook(Profile profile, const std::string& scratch)
     : profile_(std::move(profile)),
       files_(std::make_unique<SimFileSystem>(scratch)),
       system_(std::make_unique<SimSystem>(&profile_, &transcript_)),
-      ui_(std::make_unique<SimUi>(&profile_, &transcript_)),
+      ui_(std::make_unique<SimUi>(&profile_, &transcript_, this)),
       threads_(std::make_unique<SimThreads>(&profile_, &transcript_, &clock_)),
       processes_(std::make_unique<SimProcesses>(&profile_, &transcript_, files_.get())),
-      services_(std::make_unique<SimServices>(&transcript_, files_.get())) {
+      services_(std::make_unique<SimServices>(&transcript_, files_.get())),
+      dialogs_(std::make_unique<SimDialogs>(&profile_, &transcript_)),
+      libraries_(std::make_unique<SimLibraries>(&transcript_, files_.get())) {
   // The devices need the service manager (ADDMEM runs as a service).
   devices_ = std::make_unique<SimDevices>(profile_, &transcript_, &clock_, services_.get());
   files_->SetFreeBytes(profile_.freeBytes, profile_.freeSpaceQueryFails);
@@ -36,6 +40,8 @@ os::Platform Notebook::Platform() {
   p.threads = threads_.get();
   p.devices = devices_.get();
   p.services = services_.get();
+  p.dialogs = dialogs_.get();
+  p.libraries = libraries_.get();
   return p;
 }
 

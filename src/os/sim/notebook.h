@@ -30,6 +30,8 @@ class SimThreads;
 class SimProcesses;
 class SimDevices;
 class SimServices;
+class SimDialogs;
+class SimLibraries;
 
 class Notebook {
  public:
@@ -51,6 +53,8 @@ class Notebook {
   SimProcesses& processes() { return *processes_; }
   SimDevices& devices() { return *devices_; }
   SimServices& services() { return *services_; }
+  SimDialogs& dialogs() { return *dialogs_; }
+  SimLibraries& libraries() { return *libraries_; }
 
  private:
   Profile profile_;
@@ -63,6 +67,8 @@ class Notebook {
   std::unique_ptr<SimProcesses> processes_;
   std::unique_ptr<SimDevices> devices_;
   std::unique_ptr<SimServices> services_;
+  std::unique_ptr<SimDialogs> dialogs_;
+  std::unique_ptr<SimLibraries> libraries_;
 };
 
 }  // namespace sim

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "os/sim/notebook.h"
+#include "os/sim/sim_libraries.h"
 #include "os/sim/string_tables.h"
 
 namespace sim {
@@ -27,7 +29,9 @@ int SimUi::ShowMessageBox(os::WindowRef owner, const std::string& text, const st
 int SimUi::LoadText(os::ModuleRef module, uint32_t id, char* buffer, int size) {
   if (size <= 0) return 0;
   buffer[0] = '\0';
-  const char* text = (module == 0 || module == kExecutableModule) ? ExecutableText(id) : nullptr;
+  const char* text = nullptr;
+  if (module == 0 || module == kExecutableModule) text = ExecutableText(id);
+  else if (notebook_->libraries().IsLibrary(module)) text = EnglishLibraryText(id);
   if (!text) return 0;
   std::snprintf(buffer, static_cast<size_t>(size), "%s", text);
   return static_cast<int>(std::strlen(buffer));

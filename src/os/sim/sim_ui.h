@@ -10,11 +10,14 @@
 
 namespace sim {
 
+class Notebook;
+
 class SimUi : public os::UserInterface {
  public:
   static constexpr os::ModuleRef kExecutableModule = 0x400000;
 
-  SimUi(Profile* profile, Transcript* transcript) : profile_(profile), transcript_(transcript) {}
+  SimUi(Profile* profile, Transcript* transcript, Notebook* notebook)
+      : profile_(profile), transcript_(transcript), notebook_(notebook) {}
   int ShowMessageBox(os::WindowRef owner, const std::string& text, const std::string& title,
                      uint32_t type) override;
   os::ModuleRef OwnModule() override { return kExecutableModule; }
@@ -23,6 +26,7 @@ class SimUi : public os::UserInterface {
  private:
   Profile* profile_;
   Transcript* transcript_;
+  Notebook* notebook_;  // for the loaded language libraries
   size_t nextAnswer_ = 0;
 };
 

@@ -1,0 +1,53 @@
+#include "app/work_directory.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/log.h"
+#include "app/run_state.h"
+#include "os/os.h"
+
+namespace app {
+namespace {
+
+// TEMP, a single backslash and the fixed name, when the whole path fits the
+// 260-character buffer; false when TEMP is unset or too long (a cut path
+// would name some other directory).
+bool BuildPath(char* path) {
+  path[0] = '\0';
+  std::string temp;
+  if (!os::Os().system->GetVariable("TEMP", &temp)) return false;
+  if (!temp.empty() && temp.back() != '\\') temp += '\\';
+  temp += kWorkDirectoryName;
+  if (temp.size() >= static_cast<size_t>(kPathSize)) return false;
+  std::memcpy(path, temp.c_str(), temp.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+ResultCode DeleteWorkFiles() {
+  os::FileSystem& files = *os::Os().files;
+  std::vector<std::string> names;
+  if (!files.Enumerate("*.*", &names)) return ResultSuccess;
+  for (const std::string& name : names) {
+    files.Remove(name);
+    WriteLog("DeleteDirectoryFile : %s is Deleted", name);
+  }
+  return ResultSuccess;
+}
+
+ResultCode PrepareWorkDirectory() {
+  char* path = Run().WorkDirectory;
+  if (!BuildPath(path)) return ResultDirectory;
+  os::FileSystem& files = *os::Os().files;
+  if (files.ChangeDirectory(path)) {
+    DeleteWorkFiles();
+    return ResultSuccess;
+  }
+  files.MakeDirectory(path);
+  return files.ChangeDirectory(path) ? ResultSuccess : ResultDirectory;
+}
+
+}  // namespace app

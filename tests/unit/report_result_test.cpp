@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/results.h"
+#include "app/run_state.h"
+#include "app/update_flags.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+using namespace app;
+
+std::vector<std::string> g_actions;
+
+class ReportResultTest : public testing_support::SimTest {
+ protected:
+  void SetUp() override {
+    Boot(R"({"startDirectory": "C:\\Users\\tech\\AppData\\Local\\Temp"})");
+    g_actions.clear();
+    Cleanup() = CleanupHooks{[] { g_actions.push_back("stop animation"); },
+                             [] { g_actions.push_back("resume input"); },
+                             [] { g_actions.push_back("remove tools"); },
+                             [] { g_actions.push_back("delete files"); }};
+  }
+  void TearDown() override {
+    Cleanup() = CleanupHooks{};
+    SimTest::TearDown();
+  }
+  // The state of a run that reached the update steps: work directory current,
+  // input devices suspended.
+  void EnterUpdateSteps() {
+    files().MakeDirectories("C:\\Temp\\__Orvanta_Update");
+    ASSERT_TRUE(files().ChangeDirectory("C:\\temp\\__orvanta_update"));
+    std::snprintf(app::Run().WorkDirectory, kPathSize, "%s", "C:\\Temp\\__Orvanta_Update\\");
+    app::Run().InputDevicesSuspended = true;
+  }
+  std::vector<std::string> Boxes() { return transcript().Of("messagebox"); }
+};
+
+TEST_F(ReportResultTest, SuccessOnlyClearsUpdateInProgress) {
+  EnterUpdateSteps();
+  EXPECT_EQ(ReportResult(0), 0u);
+  EXPECT_EQ(app::Run().UpdateInProgress, 0);
+  EXPECT_TRUE(g_actions.empty());
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ReportResultTest, EveryCodeGetsItsCleanupRangeAndMessage) {
+  struct Row {
+    ResultCode code;
+    bool cleanup;
+    const char* title;  // null: no message
+  };
+  const Row rows[] = {
+      {ResultDiskSpace, false, nullptr},
+      {ResultInitFailed, false, "Fatal Error"},
+      {ResultUnpackFailed, false, "Fail : Unpack"},
+      {ResultHddPassword, true, "Fail : HDD Password"},
+      {ResultDriverLoad, true, "Fail : Driver Load"},
+      {0x80000006, true, nullptr},
+      {ResultModelMismatch, true, "Fail : Model(Bios Part Number)"},
+      {ResultToolModelMismatch, true, "Fail : Model(Bios Part Number)"},
+      {0x80000009, true, nullptr},
+      {ResultMicomFailed, true, "Fail : Micom"},
+      {ResultBiosFile, true, "Fail : Bios File"},
+      {ResultMicomFile, true, "Fail : Micom File"},
+      {ResultSmiEnable, true, "Fail : Enable SMI"},
+      {ResultInvalidOption, true, "Fail : Invalid Option"},
+      {ResultDirectory, false, "Fail : Directory"},
+      {ResultNoAcAdapter, false, "Fail : Power"},
+      {ResultBatteryLow, false, "Fail : Power"},
+      {ResultNoPowerSource, false, "Fail : Power"},
+      {ResultBiosDate, true, "Fail : Bios Date"},
+      {0x80000014, true, nullptr},
+      {0xFFFFFFFF, true, nullptr},
+      {0x7FFFFFFF, false, nullptr},
+  };
+  EnterUpdateSteps();
+  for (const Row& row : rows) {
+    g_actions.clear();
+    transcript().Clear();
+    app::Run().UpdateInProgress = 1;
+    EXPECT_EQ(ReportResult(row.code), row.code);
+    EXPECT_EQ(app::Run().UpdateInProgress, 0);
+    const std::vector<std::string> all = {"stop animation", "resume input", "remove tools", "delete files"};
+    EXPECT_EQ(g_actions, row.cleanup ? all : std::vector<std::string>{}) << std::hex << row.code;
+    const auto boxes = Boxes();
+    if (row.title) {
+      ASSERT_EQ(boxes.size(), 1u) << std::hex << row.code;
+      EXPECT_EQ(boxes[0].rfind(std::string("[") + row.title + "]", 0), 0u) << boxes[0];
+      EXPECT_NE(boxes[0].find("type 0x10"), std::string::npos);
+    } else {
+      EXPECT_TRUE(boxes.empty()) << std::hex << row.code;
+    }
+  }
+}
+
+TEST_F(ReportResultTest, EarlyFailureDeletesNothingAndResumesNothing) {
+  // A driver-load failure at start-up: the current directory is %TEMP%.
+  EXPECT_EQ(ReportResult(ResultDriverLoad), ResultDriverLoad);
+  EXPECT_EQ(g_actions, std::vector<std::string>{"stop animation"});
+}
+
+TEST_F(ReportResultTest, AfterLeavingTheWorkDirectoryFilesAreNotTouched) {
+  EnterUpdateSteps();
+  ASSERT_TRUE(files().ChangeDirectory("C:\\"));
+  ReportResult(ResultBiosFile);
+  EXPECT_EQ(g_actions, (std::vector<std::string>{"stop animation", "resume input"}));
+}
+
+TEST_F(ReportResultTest, ModelMismatchShowsTheFourStrings) {
+  EnterUpdateSteps();
+  ModelMismatch() = {"NP300", "P05ABC", "NP900", "P07XYZ"};
+  ReportResult(ResultToolModelMismatch);
+  ModelMismatch() = {};
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find(" : NP300(P05ABC)\\n\\n     New Model (BIOS Part Number) : NP900(P07XYZ)"),
+            std::string::npos)
+      << boxes[0];
+}
+
+TEST_F(ReportResultTest, NoMessageBoxSilencesEveryFailureMessage) {
+  app::Run().UpdateFlags = NoMessageBox;
+  ReportResult(ResultInvalidOption);
+  EXPECT_EQ(ShowMessage(box::kConfirm, "Warning", "Continue?"), 1);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ReportResultTest, ShowMessageGivesTheAnswerAndFormatsOnlyWhatIsPassed) {
+  notebook().profile().messageBoxes = {{"", 2}, {"", 0}};
+  EXPECT_EQ(ShowMessage(box::kConfirm, "Warning", "Go %s?", "on"), 2);
+  EXPECT_EQ(ShowMessage(box::kError, "Fail", "Broken %s text"), 0);
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], "[Warning] Go on? (type 0x41, owner none, answer 2)");
+  EXPECT_EQ(boxes[1], "[Fail] Broken %s text (type 0x10, owner none, answer 0)");
+}
+
+TEST_F(ReportResultTest, PowerTextsDisplayThirtyPercent) {
+  ReportResult(ResultBatteryLow);
+  ReportResult(ResultNoPowerSource);
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[0].find("lower than 30%.\\n"), std::string::npos) << boxes[0];
+  EXPECT_NE(boxes[1].find("lower than 30%. \\n"), std::string::npos) << boxes[1];
+}
+
+}  // namespace
