@@ -62,6 +62,7 @@ bool Confirmed() {
 
 uint32_t RunUpdate(char* commandLine) {
   os::Os().libraries->RestrictLibrarySearch();
+  Cleanup().stopAnimation = ui::StopAnimation;
   if (ResultCode code = StartUp()) return ReportResult(code);
   SelectResources();
   if (ResultCode code = ReadPackageHeader()) return ReportResult(code);

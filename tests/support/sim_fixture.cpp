@@ -17,6 +17,19 @@ void SimTest::Boot(const std::string& profileJson) {
   notebook_->Install();
 }
 
+nlohmann::json SimTest::ProfileJson(const std::string& name) {
+  sim::Profile base;
+  std::string error;
+  EXPECT_TRUE(sim::LoadProfile(std::string(ORV_PROFILES_DIR) + "/" + name + ".json", &base, &error)) << error;
+  return base.json;
+}
+
+void SimTest::BootProfile(const std::string& name, const std::string& patch) {
+  nlohmann::json json = ProfileJson(name);
+  json.merge_patch(nlohmann::json::parse(patch));
+  Boot(json.dump());
+}
+
 void SimTest::TearDown() {
   notebook_.reset();
   if (!scratch_.empty()) std::filesystem::remove_all(scratch_);

@@ -16,6 +16,12 @@ class SimTest : public ::testing::Test {
  protected:
   // Builds the notebook from a JSON profile ("{}" gives the default notebook).
   void Boot(const std::string& profileJson = "{}");
+  // Builds the notebook from a profile of profiles/ ("win7-x64-phoenix"),
+  // with `patch` (a JSON merge patch) applied to it.
+  void BootProfile(const std::string& name, const std::string& patch = "{}");
+  // The JSON of a profile of profiles/, for changes a merge patch cannot
+  // express (a merge patch's null deletes a field instead of setting it).
+  static nlohmann::json ProfileJson(const std::string& name);
   void TearDown() override;
 
   sim::Notebook& notebook() { return *notebook_; }

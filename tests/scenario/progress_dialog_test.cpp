@@ -1,0 +1,87 @@
+// The progress dialog: its texts, the spinner, Cancel while the update runs
+// and after, and the tool-window watcher.
+#include <gtest/gtest.h>
+
+#include "app/results.h"
+#include "app/run_state.h"
+#include "app/update_flags.h"
+#include "os/sim/sim_dialogs.h"
+#include "scenario/scenario.h"
+#include "ui/progress_dialog.h"
+
+namespace scenario {
+namespace {
+
+class ProgressDialogTest : public ScenarioTest {
+ protected:
+  sim::SimDialogs& dialogs() { return notebook().dialogs(); }
+  os::WindowRef dialog() { return app::Run().ProgressDialog; }
+};
+
+TEST_F(ProgressDialogTest, ShowsTheTaskTextsAndKeepsTurningAfterExtraction) {
+  BootProfile("win7-x64-phoenix");
+  InstallPackage(app::FlashLastArea, ReleaseMembers());
+  ASSERT_EQ(RunUpdate(), app::ResultSuccess);
+  EXPECT_EQ(dialogs().ItemText(dialog(), ui::kIntroText),
+            "Please do not interrupt the application before it\ncompletes following tasks :");
+  EXPECT_EQ(dialogs().ItemText(dialog(), ui::kUnpackText), "File Extraction");
+  EXPECT_EQ(dialogs().ItemText(dialog(), ui::kBiosText), "BIOS Update");
+  EXPECT_EQ(dialogs().ItemText(dialog(), ui::kMicomText), "MICOM Update");
+  EXPECT_EQ(dialogs().ItemText(dialog(), ui::kCurrentVersionLabel), "Current BIOS Version : ");
+  EXPECT_TRUE(dialogs().TimerRunning(dialog(), ui::kSpinnerTimer));
+  dialogs().FireTimer(dialog(), ui::kSpinnerTimer);
+  dialogs().FireTimer(dialog(), ui::kSpinnerTimer);
+  EXPECT_EQ(dialogs().FramesDrawn(), 2);
+  ui::StopAnimation();
+  EXPECT_FALSE(dialogs().TimerRunning(dialog(), ui::kSpinnerTimer));
+  dialogs().FireTimer(dialog(), ui::kSpinnerTimer);
+  EXPECT_EQ(dialogs().FramesDrawn(), 2);
+  EXPECT_TRUE(dialogs().IsOpen(dialog()));  // stopping the animation leaves it open
+}
+
+TEST_F(ProgressDialogTest, ADmiOnlyPackageRelabelsTheTasks) {
+  BootProfile("win7-x64-phoenix");
+  InstallPackage(app::FlashLastArea | app::DmiOnly, ReleaseMembers());
+  ASSERT_EQ(RunUpdate(), app::ResultSuccess);
+  EXPECT_EQ(dialogs().ItemText(dialog(), ui::kBiosText), "Update DMI information.");
+  EXPECT_EQ(dialogs().ItemText(dialog(), ui::kMicomText), "");
+}
+
+TEST_F(ProgressDialogTest, CancelIsRefusedWhileTheUpdateRunsAndAcceptedAfter) {
+  BootProfile("win7-x64-phoenix", R"({"dialog": {"cancelAt": ["init", "message:2"]}})");
+  InstallPackage(app::FlashLastArea, ReleaseMembers());
+  EXPECT_EQ(RunUpdate("/BOGUS"), app::ResultInvalidOption);
+  // At "init" the update runs: the dialog stays, the spinner stops.
+  const int first = Find("dialog: Cancel pressed");
+  ASSERT_GE(first, 0);
+  const int stillOpen = Find("dialog: still open");
+  EXPECT_GT(stillOpen, first);
+  EXPECT_GE(Find("dialog: spinner frames released"), first);
+  // After the failure was reported UpdateInProgress is 0: Cancel closes it.
+  const int stop = Find("dialog: message 1026 (WM_USER+2)");
+  ASSERT_GT(stop, stillOpen);
+  EXPECT_GE(Find("dialog: closed with 0"), stop);
+  EXPECT_FALSE(dialogs().IsOpen(dialog()));
+}
+
+TEST_F(ProgressDialogTest, TheToolWindowWatcherClosesTheFlashToolsWindow) {
+  BootProfile("win7-x64-phoenix");
+  InstallPackage(app::FlashLastArea, ReleaseMembers());
+  ASSERT_EQ(RunUpdate(), app::ResultSuccess);
+  const os::WindowRef tool = dialogs().AddTopLevelWindow("Phoenix Secure WinFlash");
+  dialogs().SendPrivate(dialog(), ui::kWatchToolWindow, 1);
+  ASSERT_TRUE(dialogs().TimerRunning(dialog(), ui::kWatcherTimer));
+  dialogs().FireTimer(dialog(), ui::kWatcherTimer);
+  EXPECT_EQ(dialogs().FindTopLevelWindow("Phoenix Secure WinFlash"), 0u);
+  char handle[16];
+  std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(tool));
+  EXPECT_NE(WorkLog().find(std::string("Find Window : ") + handle + "\r\nMessage : Phoenix Secure WinFlash\r\n"
+                           "SendMessage Complete\r\n"),
+            std::string::npos)
+      << WorkLog();
+  dialogs().SendPrivate(dialog(), ui::kWatchToolWindow, 0);
+  EXPECT_FALSE(dialogs().TimerRunning(dialog(), ui::kWatcherTimer));
+}
+
+}  // namespace
+}  // namespace scenario
