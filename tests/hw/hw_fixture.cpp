@@ -23,18 +23,23 @@ sim::Profile LoadProfile(const std::string& name, const std::function<void(nlohm
 }
 
 void HwTest::Boot(const std::string& profileName, const std::function<void(nlohmann::json&)>& edit) {
+  Shutdown();  // a test may boot more than one notebook
   char pattern[] = "/tmp/orv-hw-XXXXXX";
   scratch_ = mkdtemp(pattern);
   notebook_ = std::make_unique<sim::Notebook>(LoadProfile(profileName, edit), scratch_);
   notebook_->Install();
   app::ResetRunState();
   hw::ResetHardwareState();
-  notebook_->files().ChangeDirectory(*notebook_->profile().temp);
+  const auto& temp = notebook_->profile().temp;
+  notebook_->files().ChangeDirectory(temp ? *temp : "C:\\");
 }
 
-void HwTest::TearDown() {
+void HwTest::TearDown() { Shutdown(); }
+
+void HwTest::Shutdown() {
   notebook_.reset();
   if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
+  scratch_.clear();
 }
 
 std::string HwTest::Log() {

@@ -21,7 +21,8 @@ sim::Profile LoadProfile(const std::string& name, const std::function<void(nlohm
 class HwTest : public ::testing::Test {
  protected:
   void TearDown() override;
-  // Builds and installs the notebook; the current directory is %TEMP%.
+  // Builds and installs the notebook; the current directory is %TEMP%
+  // (or "C:\\" when it is unset).
   void Boot(const std::string& profileName, const std::function<void(nlohmann::json&)>& edit = {});
   sim::Notebook& notebook() { return *notebook_; }
   machine::Machine& hardware() { return notebook_->devices().Machine(); }
@@ -31,6 +32,7 @@ class HwTest : public ::testing::Test {
   uint32_t Requests() const;  // every request honoured so far
 
  private:
+  void Shutdown();
   std::string scratch_;
   std::unique_ptr<sim::Notebook> notebook_;
 };
