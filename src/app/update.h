@@ -1,12 +1,13 @@
-// The update run: everything from start-up to the power-off request.
+// The update run: from process start to the power-off request, one linear
+// sequence on the main thread.
 #pragma once
 
 #include <cstdint>
 
 namespace app {
 
-// Runs the update with the command-line text (program name removed) and
-// gives the process exit code.
+// `commandLine` is the text the entry point received (program name removed,
+// leading blanks skipped); it is consumed in place. Returns the exit code.
 uint32_t RunUpdate(char* commandLine);
 
 }  // namespace app
