@@ -102,8 +102,28 @@ orv_screenshot() {
   xwd -root -silent | convert xwd:- "png:$1"
 }
 
-# orv_wait_window TITLE SECONDS: waits for a visible window whose name
-# matches TITLE and prints its id; fails after SECONDS.
+# orv_answer_box TITLE SECONDS SHOT KEY [PID]: waits up to SECONDS for the
+# window TITLE, saves a screenshot as SHOT and answers with KEY (Return,
+# Escape...). Fails when the window does not come up, at once when the
+# background process PID (the wine run that should show it) has ended.
+orv_answer_box() {
+  _box=$(orv_wait_window "$1" "$2" "${5:-}") || return 1
+  # Wine draws the box after mapping it; give it a moment before the picture.
+  sleep 0.5
+  orv_screenshot "$3"
+  xdotool windowfocus --sync "$_box" key "$4"
+}
+
+# orv_running PID: true while the background process PID runs (an ended
+# child that was not waited for yet is a zombie, which kill -0 still finds).
+orv_running() {
+  _state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+  [ "${_state#Z}" = "$_state" ]
+}
+
+# orv_wait_window TITLE SECONDS [PID]: waits for a visible window whose name
+# matches TITLE and prints its id; fails after SECONDS, or as soon as the
+# process PID has ended.
 orv_wait_window() {
   _tries=$(($2 * 10))
   while [ "$_tries" -gt 0 ]; do
@@ -111,6 +131,9 @@ orv_wait_window() {
     if [ -n "$_id" ]; then
       echo "$_id"
       return 0
+    fi
+    if [ -n "${3:-}" ] && ! orv_running "$3"; then
+      return 1
     fi
     sleep 0.1
     _tries=$((_tries - 1))

@@ -65,5 +65,17 @@ code=$(orv_exit_code "$programs/launcher.exe" "$out/launcher_timeout.txt" -t 300
 code=$(orv_exit_code "$programs/launcher.exe" "$out/launcher_missing.txt" "$programs/no_such.exe")
 case $code in "not started: error 2") ;; *) fail "launcher reported '$code' for a missing program" ;; esac
 
+# A message box on the virtual display, found, pictured and answered by
+# keyboard; the program leaves with 0x80000000 + the button (1: OK).
+mkdir -p "$out/screenshots"
+wine "$programs/launcher.exe" -o "$(orv_winpath "$out/box_code.txt")" -t 60000 \
+  "$programs/seam_test.exe" --message-box "Seam Box" >"$out/box.wine" 2>&1 &
+box=$!
+orv_answer_box "Seam Box" 30 "$out/screenshots/seam_box.png" Return $box || fail "no message box appeared"
+wait $box
+code=$(tr -d '\r' <"$out/box_code.txt" 2>/dev/null)
+[ "$code" = "exit code 0x80000001" ] || fail "message box answered '$code', expected OK"
+echo "screenshots in $out/screenshots"
+
 orv_wine_end
 exit $failed

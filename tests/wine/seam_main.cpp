@@ -4,6 +4,8 @@
 //   --expect-version M.N.P      version facts the prefix reports
 //   --expect-wow64 0|1          whether the prefix runs us under WOW64
 //   --exit CODE                 leave at once through the seam with CODE
+//   --message-box TITLE         show an error box titled TITLE, then leave
+//                               with 0x80000000 + the button pressed
 #include <windows.h>
 
 #include <cstdio>
@@ -90,6 +92,9 @@ int main(int argc, char** argv) {
     const char* value = argv[i + 1];
     if (!std::strcmp(option, "--exit")) {
       os::Os().system->ExitProcess(static_cast<uint32_t>(std::strtoul(value, nullptr, 0)));
+    } else if (!std::strcmp(option, "--message-box")) {
+      const int button = os::Os().ui->ShowMessageBox(0, "Answer this box.", value, 0x10);
+      os::Os().system->ExitProcess(0x80000000u | static_cast<uint32_t>(button));
     } else if (!std::strcmp(option, "--only")) {
       only = value;
     } else if (!std::strcmp(option, "--updater")) {

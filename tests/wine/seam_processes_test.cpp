@@ -1,4 +1,6 @@
-// Outside programs and the process's own end.
+// Outside programs, the process's error mode and its own end.
+#include <windows.h>
+
 #include "seam_test.h"
 
 namespace {
@@ -35,4 +37,12 @@ TEST_CASE(processes_run_in_directory_and_exit_code) {
   CHECK(os::Os().processes->RunAndWait(
       "\"" + os::Os().system->ModulePath() + "\" --exit 0xFFFFFFFF", work, &code));
   CHECK_EQ(code, 0xFFFFFFFFu);
+}
+
+TEST_CASE(processes_no_system_error_boxes) {
+  // Set when the platform was installed; reading the mode means setting it.
+  const UINT mode = SetErrorMode(0);
+  SetErrorMode(mode);
+  CHECK_EQ(mode & (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX),
+           static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
 }

@@ -1,4 +1,5 @@
-// Installs the real Windows platform as the one the core runs on.
+// Installs the real Windows platform as the one the core runs on, and sets
+// the process up to run unattended (no system error boxes).
 #pragma once
 
 namespace win32 {
