@@ -1,16 +1,30 @@
-// Device handles of the simulated notebook. The kernel drivers and the
-// hardware behind them are added by the hardware simulation; until a driver
-// is present every device name fails to open, as on a machine without it.
+// Device handles of the simulated notebook: the four memory-access drivers
+// named by the profile's "drivers" section, each decoding exactly its own
+// request records against the hardware model. Hardware effects that matter
+// (EC RAM, CMOS, SMI enable, keyboard-controller command byte, auto-on,
+// firmware and controller calls, protocol faults) reach the transcript as
+// "hw" lines when a device handle is closed.
 #pragma once
 
+#include <map>
+#include <memory>
+#include <vector>
+
 #include "os/os.h"
+#include "os/sim/clock.h"
+#include "os/sim/hardware_profile.h"
+#include "os/sim/machine/machine.h"
+#include "os/sim/profile.h"
 #include "os/sim/transcript.h"
 
 namespace sim {
 
+class SimServices;
+
 class SimDevices : public os::Devices {
  public:
-  explicit SimDevices(Transcript* transcript) : transcript_(transcript) {}
+  SimDevices(const Profile& profile, Transcript* transcript, Clock* clock, SimServices* services);
+  ~SimDevices() override;
   os::DeviceRef Open(const std::string& name, uint32_t access, uint32_t share, uint32_t disposition,
                      uint32_t flagsAndAttributes, uint32_t* error) override;
   bool Control(os::DeviceRef device, uint32_t code, const void* input, uint32_t inputSize,
@@ -19,8 +33,37 @@ class SimDevices : public os::Devices {
   void* AllocateRequest(size_t size) override;
   void FreeRequest(void* block) override;
 
+  machine::Machine& Machine() { return *machine_; }
+  size_t OpenHandles() const { return handles_.size(); }
+  size_t LiveRequestBlocks() const { return blocks_.size(); }
+  // Writes pending hardware effects to the transcript now.
+  void FlushEffects();
+
  private:
+  struct Snapshot {
+    std::vector<uint8_t> ecRam;
+    uint8_t cmos[2][128];
+    uint32_t smiEnable;
+    uint8_t commandByte;
+    bool kbcHeld, configOpen, autoOnKbc, autoOnMailbox;
+    uint32_t smiCalls, smiAnswered, mailboxCommands, violations;
+  };
+  Snapshot Take() const;
+  bool CallerRange(uint32_t address, uint32_t size, uint8_t** at);
+  static bool CallerRead(void* self, uint32_t address, uint8_t* to, uint32_t size);
+  static bool CallerWrite(void* self, uint32_t address, const uint8_t* from, uint32_t size);
+  void Note(const std::string& kind, const std::string& text);
+
+  const Profile& profile_;
   Transcript* transcript_;
+  Clock* clock_;
+  SimServices* services_;
+  DriverSetup setup_;
+  std::unique_ptr<machine::Machine> machine_;
+  std::map<os::DeviceRef, machine::Driver> handles_;
+  os::DeviceRef nextHandle_ = 0x40;
+  std::map<uintptr_t, size_t> blocks_;  // live request blocks: start -> size
+  Snapshot last_;
 };
 
 }  // namespace sim

@@ -3,6 +3,7 @@
 namespace sim {
 namespace {
 constexpr os::ServiceRef kManager = 1;
+constexpr uint32_t kServiceMarkedForDelete = 1072;
 
 std::string Upper(std::string s) {
   for (char& c : s)
@@ -18,8 +19,9 @@ os::ServiceRef SimServices::CreateKernelDriver(os::ServiceRef manager, const std
   if (manager != kManager) return Fail(os::error::kInvalidHandle);
   const std::string key = Upper(name);
   if (services_.count(key)) {
-    transcript_->Add("service", "create " + name + ": exists");
-    return Fail(os::error::kServiceExists);
+    const bool marked = services_[key].deletePending;
+    transcript_->Add("service", "create " + name + (marked ? ": marked for deletion" : ": exists"));
+    return Fail(marked ? kServiceMarkedForDelete : os::error::kServiceExists);
   }
   services_[key] = Registration{binaryPath};
   transcript_->Add("service", "create " + name + " " + binaryPath);
@@ -43,6 +45,7 @@ bool SimServices::Start(os::ServiceRef service) {
     transcript_->Add("service", "start " + it->second + ": driver file missing");
     return Fail(os::error::kDllInitFailed) != 0;
   }
+  if (!r.running) files_->Lock(r.binaryPath);
   r.running = true;
   transcript_->Add("service", "start " + it->second);
   return true;
@@ -53,8 +56,10 @@ bool SimServices::Stop(os::ServiceRef service) {
   if (it == handles_.end()) return Fail(os::error::kInvalidHandle) != 0;
   Registration& r = services_[it->second];
   const bool wasRunning = r.running;
+  if (wasRunning) files_->Unlock(r.binaryPath);
   r.running = false;
   transcript_->Add("service", "stop " + it->second + (wasRunning ? "" : ": not running"));
+  if (r.deletePending) services_.erase(it->second);
   return wasRunning;
 }
 
@@ -62,8 +67,23 @@ bool SimServices::Delete(os::ServiceRef service) {
   auto it = handles_.find(service);
   if (it == handles_.end()) return Fail(os::error::kInvalidHandle) != 0;
   transcript_->Add("service", "delete " + it->second);
-  services_.erase(it->second);
+  // A running driver stays loaded, and its file locked, until it stops;
+  // only then does the registration go.
+  Registration& r = services_[it->second];
+  if (r.running) r.deletePending = true;
+  else services_.erase(it->second);
   return true;
+}
+
+void SimServices::Register(const std::string& name, const std::string& binaryPath, bool running) {
+  if (running && !files_->Exists(binaryPath)) files_->Put(binaryPath, "kernel driver");
+  services_[Upper(name)] = Registration{binaryPath, running};
+  if (running) files_->Lock(binaryPath);
+}
+
+bool SimServices::IsRunning(const std::string& name) const {
+  auto it = services_.find(Upper(name));
+  return it != services_.end() && it->second.running;
 }
 
 void SimServices::Close(os::ServiceRef handle) { handles_.erase(handle); }

@@ -1,4 +1,6 @@
-// The service control manager of the simulated notebook.
+// The service control manager of the simulated notebook. A kernel driver
+// starts only when its file exists at the registered path, and its file is
+// locked (cannot be replaced or removed) while the driver runs.
 #pragma once
 
 #include <map>
@@ -23,6 +25,11 @@ class SimServices : public os::ServiceManager {
   bool Delete(os::ServiceRef service) override;
   void Close(os::ServiceRef handle) override;
   uint32_t LastError() override { return lastError_; }
+
+  // Set-up: a registration left by an earlier run; a running one gets a
+  // driver file if it has none.
+  void Register(const std::string& name, const std::string& binaryPath, bool running);
+  bool IsRunning(const std::string& name) const;
 
   struct Registration {
     std::string binaryPath;

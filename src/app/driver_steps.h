@@ -1,0 +1,31 @@
+// The start-up steps that make the memory-access driver usable, and the
+// driver bracket every hardware operation opens with.
+#pragma once
+
+#include "app/results.h"
+
+namespace app {
+
+// Ten attempts of hw::OpenDriver, no pause between them. 1 when the driver
+// is open, 0 when it failed on a system other than Windows 7 or Vista; there
+// a failure shows "Driver Load Fail" (no owner, even under NoMessageBox)
+// and ends the process with exit code -1.
+int OpenDriverWithRetry();
+
+// Windows versions served by ADDMEM or MEMIO.VXD: makes %TEMP% (or "C:\")
+// current and extracts "addmem.sys" into it. 1 when the driver file is in
+// place, also when the file is held by the driver still running from an
+// earlier run (it then stays as it is and that driver is used); 0 when the
+// member was not extracted (the run then ends with ResultUnpackFailed).
+int StageLegacyDriver();
+
+// Opens the driver and searches the firmware area for "AMIBIOS Version",
+// setting AmiFirmware. 0 when the driver could not be opened (the run then
+// ends with ResultDriverLoad), 1 otherwise.
+int DetectAmiFirmware();
+
+// Writes 0 to CMOS 0x20 to 0x7F of the first bank and 0x00 to 0x7F of the
+// second. 0, or ResultDriverLoad.
+ResultCode ClearCmosBytes();
+
+}  // namespace app
