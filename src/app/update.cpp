@@ -11,7 +11,8 @@
 #include "app/run_state.h"
 #include "app/work_directory.h"
 #include "firmware/tool_files.h"
-#include "hw/driver.h"
+#include "hw/driver_loading.h"
+#include "hw/hardware_state.h"
 #include "os/os.h"
 #include "package/archive.h"
 #include "ui/language.h"
@@ -25,7 +26,7 @@ constexpr int kStartupTextSize = 512;
 // Steps 1 to 3: platform facts, the legacy driver and the firmware vendor.
 ResultCode StartUp() {
   hw::ProbePlatform();
-  if (!hw::Hardware().isWindows7 && !hw::Hardware().isWindowsVista && !StageLegacyDriver())
+  if (!hw::Hw().isWindows7 && !hw::Hw().isWindowsVista && !StageLegacyDriver())
     return ResultUnpackFailed;
   if (!DetectAmiFirmware()) return ResultDriverLoad;
   return ResultSuccess;

@@ -1,5 +1,5 @@
-// The bits of UpdateFlags: the package header's flags word, extended by the
-// command-line options and by the update sequence.
+// The bits of UpdateFlags: the one table of their values and names. The
+// option parser, the update sequence and the package tool all read it.
 #pragma once
 
 #include <cstdint>
@@ -27,23 +27,26 @@ inline constexpr uint32_t VistaUpgrade = 0x00020000;
 inline constexpr uint32_t KeepPowerOn = 0x00040000;
 inline constexpr uint32_t UseDiagRecord = 0x00080000;
 
-struct FlagName {
+// Bits 0x00100000 and above have no meaning.
+inline constexpr uint32_t kKnownUpdateFlags = 0x000FFFFF;
+
+struct UpdateFlagName {
   uint32_t value;
   const char* name;
 };
 
-// Every named bit, lowest first (for the package tool and the transcript).
-inline constexpr FlagName kFlagNames[] = {
-    {BlockPowerOff, "BlockPowerOff"},   {SkipCheckPart, "SkipCheckPart"},
-    {SkipCheckModel, "SkipCheckModel"}, {FlashLastArea, "FlashLastArea"},
+// In bit order, one entry per defined bit.
+inline constexpr UpdateFlagName kUpdateFlagNames[] = {
+    {BlockPowerOff, "BlockPowerOff"},     {SkipCheckPart, "SkipCheckPart"},
+    {SkipCheckModel, "SkipCheckModel"},   {FlashLastArea, "FlashLastArea"},
     {SkipUpdateMicom, "SkipUpdateMicom"}, {NoMessageBox, "NoMessageBox"},
-    {ClearCmos, "ClearCmos"},           {BiosFlagB, "BiosFlagB"},
-    {BreakEscd, "BreakEscd"},           {DmiMode3, "DmiMode3"},
-    {DmiMode2, "DmiMode2"},             {DmiMode1, "DmiMode1"},
-    {DmiOnly, "DmiOnly"},               {ReadBios, "ReadBios"},
+    {ClearCmos, "ClearCmos"},             {BiosFlagB, "BiosFlagB"},
+    {BreakEscd, "BreakEscd"},             {DmiMode3, "DmiMode3"},
+    {DmiMode2, "DmiMode2"},               {DmiMode1, "DmiMode1"},
+    {DmiOnly, "DmiOnly"},                 {ReadBios, "ReadBios"},
     {SkipUpdateFiles, "SkipUpdateFiles"}, {SkipCheckDate, "SkipCheckDate"},
-    {SkipCheckPower, "SkipCheckPower"}, {VistaUpgrade, "VistaUpgrade"},
-    {KeepPowerOn, "KeepPowerOn"},       {UseDiagRecord, "UseDiagRecord"},
+    {SkipCheckPower, "SkipCheckPower"},   {VistaUpgrade, "VistaUpgrade"},
+    {KeepPowerOn, "KeepPowerOn"},         {UseDiagRecord, "UseDiagRecord"},
 };
 
 }  // namespace app

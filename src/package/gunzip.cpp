@@ -1,0 +1,64 @@
+#include "package/gunzip.h"
+
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "os/os.h"
+#include "package/diagnostics.h"
+#include "package/member_name.h"
+
+namespace package {
+namespace {
+
+constexpr unsigned kDecompressionBufferSize = 16384;
+
+// Closes both streams and deletes the incomplete output before the process
+// ends, so that nothing half-written stays under the member's final name.
+[[noreturn]] void Abandon(gzFile input, std::FILE* output, const std::string& outputName,
+                          const std::string& reason) {
+  if (output != nullptr) std::fclose(output);
+  if (input != nullptr) gzclose(input);
+  os::Os().files->Remove(outputName);
+  EndExtraction(ProgramName() + ": " + reason);
+}
+
+}  // namespace
+
+void GunzipMember(const std::string& name) {
+  os::FileSystem& files = *os::Os().files;
+  const bool compressed = HasCompressedSuffix(name);
+  const std::string inputName = compressed ? name : name + std::string(kCompressedSuffix);
+  const std::string outputName(ExtractedName(name));
+
+  gzFile input = gzopen(files.HostPath(inputName).c_str(), "rb");
+  if (input == nullptr) EndExtraction(ProgramName() + ": can't gzopen " + inputName);
+
+  std::FILE* output = std::fopen(files.HostPath(outputName).c_str(), "wb");
+  if (output == nullptr) {
+    const int error = errno;
+    gzclose(input);
+    EndExtraction(name + ": " + std::strerror(error));
+  }
+
+  char buffer[kDecompressionBufferSize];
+  for (;;) {
+    const int count = gzread(input, buffer, sizeof buffer);
+    if (count < 0) {
+      int code = 0;
+      const std::string reason = gzerror(input, &code);
+      Abandon(input, output, outputName, reason);
+    }
+    if (count == 0) break;
+    if (std::fwrite(buffer, 1, static_cast<size_t>(count), output) != static_cast<size_t>(count))
+      Abandon(input, output, outputName, "failed fwrite");
+  }
+  if (std::fclose(output) != 0) Abandon(input, nullptr, outputName, "failed fclose");
+  // A stream that ends early reads as its end; gzclose reports it.
+  if (gzclose(input) != Z_OK) Abandon(nullptr, nullptr, outputName, "failed gzclose");
+  files.Remove(inputName);
+}
+
+}  // namespace package

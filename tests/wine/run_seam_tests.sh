@@ -1,0 +1,69 @@
+#!/bin/sh
+# The Win32 seam's tests and the exit-code launcher under Wine.
+# usage: run_seam_tests.sh PROGRAM_DIR UPDATER_EXE WINE_ROOT
+#   PROGRAM_DIR  folder of seam_test.exe, exit_with.exe and launcher.exe
+#   WINE_ROOT    folder of the kept Wine prefixes
+# Output of every run stays in PROGRAM_DIR/seam_output.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
+orv_with_display "$0" "$@"
+
+programs=$1 updater=$2 root=$3
+out=$programs/seam_output
+rm -rf "$out"
+mkdir -p "$out"
+failed=0
+
+fail() {
+  echo "FAILED: $*"
+  failed=1
+}
+
+# run_checks NAME PROGRAM ARGUMENTS...: one run of a check program.
+run_checks() {
+  _name=$1
+  shift
+  orv_wine_run "$out/$_name.out" "$out/$_name.err" "$@"
+  if orv_checks_passed "$out/$_name.out"; then
+    echo "$_name: $(tail -n 1 "$out/$_name.out" | tr -d '\r')"
+  else
+    fail "$_name"
+    cat "$out/$_name.out"
+  fi
+}
+
+orv_wine_prefix "$root/win7" || { echo "wineboot failed, see $root/win7/.orv-wineboot.log"; exit 1; }
+if orv_wine_is_64; then wow64=1; else wow64=0; fi
+
+# Everything, in the prefix's own version (Windows 7, the default).
+run_checks seam_win7 "$programs/seam_test.exe" --updater "$(orv_winpath "$updater")" \
+  --expect-version 6.1.2 --expect-wow64 "$wow64"
+grep -q 'seam standard error line' "$out/seam_win7.err" || fail "standard error line missing"
+
+# The version facts as other Windows versions report them, through copies
+# of the program that the prefix treats as running there. Windows 10 shows
+# itself only to programs whose manifest declares it, as the updater's does.
+xp="winxp 5.1.2"
+[ "$wow64" = 1 ] && xp="winxp64 5.2.2"
+for case in "win98 4.10.1" "$xp" "vista 6.0.2" "win10 10.0.2"; do
+  set -- $case
+  cp "$programs/seam_test.exe" "$programs/seam_test_$1.exe"
+  orv_wine_version "$1" "seam_test_$1.exe"
+  run_checks "version_$1" "$programs/seam_test_$1.exe" --only system_version --expect-version "$2"
+done
+
+# The launcher reports all 32 bits of an exit code, and its time limit.
+code=$(orv_exit_code "$programs/launcher.exe" "$out/launcher_code.txt" \
+  "$programs/exit_with.exe" 0x80000001)
+[ "$code" = 0x80000001 ] || fail "launcher reported '$code' for 0x80000001"
+code=$(orv_exit_code "$programs/launcher.exe" "$out/launcher_zero.txt" "$programs/exit_with.exe" 0)
+[ "$code" = 0x00000000 ] || fail "launcher reported '$code' for 0"
+code=$(orv_exit_code "$programs/launcher.exe" "$out/launcher_timeout.txt" -t 300 \
+  "$programs/exit_with.exe" sleep)
+[ "$code" = timeout ] || fail "launcher reported '$code' for a program that does not end"
+code=$(orv_exit_code "$programs/launcher.exe" "$out/launcher_missing.txt" "$programs/no_such.exe")
+case $code in "not started: error 2") ;; *) fail "launcher reported '$code' for a missing program" ;; esac
+
+orv_wine_end
+exit $failed

@@ -1,0 +1,179 @@
+#include "runner.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/options.h"
+#include "app/results.h"
+#include "app/run_state.h"
+#include "app/update.h"
+#include "app/update_flags.h"
+#include "os/sim/notebook.h"
+
+namespace orvsim {
+namespace {
+
+// The package header word of the release package.
+constexpr uint32_t kReleaseHeaderWord = app::FlashLastArea;
+
+std::string FlagNames(uint32_t flags) {
+  std::string names;
+  for (const app::UpdateFlagName& f : app::kUpdateFlagNames) {
+    if (!(flags & f.value)) continue;
+    if (!names.empty()) names += '|';
+    names += f.name;
+  }
+  return names.empty() ? "none" : names;
+}
+
+// A scratch folder for the notebook's disks, removed when it goes out of scope
+// unless the caller named one.
+class Scratch {
+ public:
+  explicit Scratch(std::string given) : path_(std::move(given)), owned_(path_.empty()) {
+    if (owned_) {
+      std::string base = std::filesystem::temp_directory_path().string() + "/orv-sim-XXXXXX";
+      if (mkdtemp(base.data())) path_ = base;
+    } else {
+      std::filesystem::create_directories(path_);
+    }
+  }
+  ~Scratch() {
+    if (owned_ && !path_.empty()) std::filesystem::remove_all(path_);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  bool owned_;
+};
+
+void PrintTranscript(const sim::Transcript& transcript) {
+  for (const std::string& line : transcript.Lines()) std::printf("  %s\n", line.c_str());
+}
+
+bool ReadHostFile(const std::string& path, std::string* content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  *content = s.str();
+  return true;
+}
+
+void PrintWorkDirectory(sim::Notebook& notebook) {
+  const std::string work = app::Run().WorkDirectory;
+  if (work.empty()) {
+    std::printf("work directory: not prepared\n");
+    return;
+  }
+  std::vector<std::string> names;
+  notebook.files().Enumerate(work + "*.*", &names);
+  std::printf("files left in %s:\n", work.c_str());
+  for (const std::string& name : names)
+    if (name != "." && name != "..") std::printf("  %s\n", name.c_str());
+  std::string log;
+  if (notebook.files().Get(work + "DebugLog.txt", &log)) {
+    std::printf("DebugLog.txt:\n");
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::printf("  %s\n", line.c_str());
+    }
+  }
+}
+
+}  // namespace
+
+int ShowOptions(const std::string& commandLine, bool amiPath, bool sixtyFourBit) {
+  Scratch scratch("");
+  sim::Notebook notebook(sim::Profile{}, scratch.path());
+  notebook.Install();
+  app::ResetRunState();
+  app::Run().UpdateFlags = kReleaseHeaderWord;
+  std::string text = commandLine;
+  char* micom = app::Run().MicomCommandLine;
+  char* flash = app::Run().FlashCommandLine;
+  const app::ResultCode result = amiPath ? app::ParseAmiOptions(micom, flash, text.data(), sixtyFourBit)
+                                         : app::ParseOptions(micom, flash, text.data());
+  std::printf("command line:      %s\n", commandLine.c_str());
+  std::printf("path:              %s\n", amiPath ? (sixtyFourBit ? "AMI, 64-bit Windows" : "AMI, 32-bit Windows") : "Phoenix");
+  std::printf("package header:    0x%08X (%s)\n", kReleaseHeaderWord, FlagNames(kReleaseHeaderWord).c_str());
+  std::printf("result:            0x%08X\n", result);
+  std::printf("UpdateFlags:       0x%08X (%s)\n", app::Run().UpdateFlags, FlagNames(app::Run().UpdateFlags).c_str());
+  std::printf("FlashCommandLine:  %s\n", flash);
+  std::printf("MicomCommandLine:  %s\n", micom);
+  if (result != app::ResultSuccess) {
+    app::ReportResult(result);
+    std::printf("reporter:\n");
+    PrintTranscript(notebook.transcript());
+  }
+  return result == app::ResultSuccess ? 0 : 1;
+}
+
+int ShowResultMessages() {
+  Scratch scratch("");
+  sim::Notebook notebook(sim::Profile{}, scratch.path());
+  notebook.Install();
+  app::ModelMismatch() = {"<current model>", "<current part>", "<new model>", "<new part>"};
+  for (uint32_t code = 0x80000001; code <= 0x80000013; ++code) {
+    app::ResetRunState();
+    notebook.transcript().Clear();
+    app::ReportResult(code);
+    std::printf("0x%08X:\n", code);
+    if (notebook.transcript().Lines().empty()) std::printf("  (no message)\n");
+    PrintTranscript(notebook.transcript());
+  }
+  app::ModelMismatch() = {};
+  return 0;
+}
+
+int RunUpdateOnNotebook(const RunRequest& request) {
+  sim::Profile profile;
+  std::string error;
+  if (!request.profilePath.empty() && !sim::LoadProfile(request.profilePath, &profile, &error)) {
+    std::fprintf(stderr, "orv-sim: %s\n", error.c_str());
+    return 2;
+  }
+  Scratch scratch(request.scratch);
+  if (scratch.path().empty()) {
+    std::fprintf(stderr, "orv-sim: cannot create a scratch folder\n");
+    return 2;
+  }
+  sim::Notebook notebook(profile, scratch.path());
+  if (!request.packagePath.empty()) {
+    std::string package;
+    if (!ReadHostFile(request.packagePath, &package)) {
+      std::fprintf(stderr, "orv-sim: cannot read package %s\n", request.packagePath.c_str());
+      return 2;
+    }
+    notebook.files().Put(notebook.profile().modulePath, package);
+  }
+  notebook.Install();
+  app::ResetRunState();
+  std::string commandLine = request.commandLine;
+  uint32_t code = 0;
+  std::string ending = "returned";
+  try {
+    code = app::RunUpdate(commandLine.data());
+  } catch (const sim::ProcessExit& exit) {
+    code = exit.code;
+    ending = "process ended";
+  } catch (const sim::Deadlock& deadlock) {
+    std::printf("DEADLOCK: %s\n", deadlock.what.c_str());
+    code = 0xDEAD;
+    ending = "deadlock";
+  }
+  std::printf("profile: %s\n", profile.name.empty() ? "(built-in default)" : profile.name.c_str());
+  std::printf("command line: %s\n", request.commandLine.c_str());
+  std::printf("transcript:\n");
+  PrintTranscript(notebook.transcript());
+  PrintWorkDirectory(notebook);
+  std::printf("exit code: 0x%08X (%d, %s)\n", code, static_cast<int32_t>(code), ending.c_str());
+  return static_cast<int>(code & 0xFF);
+}
+
+}  // namespace orvsim
