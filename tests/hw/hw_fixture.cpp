@@ -1,0 +1,61 @@
+#include "hw_fixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/run_state.h"
+#include "hw/hardware_state.h"
+
+namespace hwtest {
+
+sim::Profile LoadProfile(const std::string& name, const std::function<void(nlohmann::json&)>& edit) {
+  const char* source = std::getenv("ORV_SOURCE_DIR");
+  std::ifstream in(std::string(source ? source : ".") + "/profiles/" + name);
+  EXPECT_TRUE(in) << "profile " << name;
+  nlohmann::json json = nlohmann::json::parse(in);
+  if (edit) edit(json);
+  sim::Profile profile;
+  std::string error;
+  EXPECT_TRUE(sim::ParseProfile(json.dump(), &profile, &error)) << error;
+  return profile;
+}
+
+void HwTest::Boot(const std::string& profileName, const std::function<void(nlohmann::json&)>& edit) {
+  char pattern[] = "/tmp/orv-hw-XXXXXX";
+  scratch_ = mkdtemp(pattern);
+  notebook_ = std::make_unique<sim::Notebook>(LoadProfile(profileName, edit), scratch_);
+  notebook_->Install();
+  app::ResetRunState();
+  hw::ResetHardwareState();
+  notebook_->files().ChangeDirectory(*notebook_->profile().temp);
+}
+
+void HwTest::TearDown() {
+  notebook_.reset();
+  if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
+}
+
+std::string HwTest::Log() {
+  std::string text;
+  notebook_->files().Get("DebugLog.txt", &text);
+  return text;
+}
+
+int HwTest::LogCount(const std::string& line) {
+  std::istringstream in(Log());
+  int count = 0;
+  for (std::string l; std::getline(in, l);) {
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+    count += l == line;
+  }
+  return count;
+}
+
+uint32_t HwTest::Requests() const {
+  const machine::Machine& m = notebook_->devices().Machine();
+  return m.requests[0] + m.requests[1] + m.requests[2] + m.requests[3];
+}
+
+}  // namespace hwtest

@@ -1,0 +1,38 @@
+// A simulated notebook built from one of the documented machine profiles,
+// with the hardware layer's state fresh for each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "os/sim/notebook.h"
+#include "os/sim/sim_devices.h"
+
+namespace hwtest {
+
+// The profile file profiles/<name>, changed by `edit` before use.
+sim::Profile LoadProfile(const std::string& name, const std::function<void(nlohmann::json&)>& edit = {});
+
+class HwTest : public ::testing::Test {
+ protected:
+  void TearDown() override;
+  // Builds and installs the notebook; the current directory is %TEMP%.
+  void Boot(const std::string& profileName, const std::function<void(nlohmann::json&)>& edit = {});
+  sim::Notebook& notebook() { return *notebook_; }
+  machine::Machine& hardware() { return notebook_->devices().Machine(); }
+  std::string Log();  // DebugLog.txt of the current directory
+  // Lines of the log equal to `line`.
+  int LogCount(const std::string& line);
+  uint32_t Requests() const;  // every request honoured so far
+
+ private:
+  std::string scratch_;
+  std::unique_ptr<sim::Notebook> notebook_;
+};
+
+}  // namespace hwtest

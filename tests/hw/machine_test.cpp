@@ -1,0 +1,73 @@
+// The simulated drivers refuse records that are not exactly theirs, as the
+// real drivers do; otherwise a fault in a request could pass unnoticed.
+#include <cstring>
+#include <vector>
+
+#include "os/sim/machine/drivers.h"
+#include "gtest/gtest.h"
+
+namespace {
+
+using machine::Driver;
+
+class Decoders : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_ = std::make_unique<machine::Machine>();
+    m_->Reset();
+    m_->chipset.cmos[0][0x10] = 0x40;
+  }
+  bool Send(Driver d, uint32_t code, std::vector<uint8_t> in, uint32_t outSize, bool wow64 = false,
+            uint64_t callerAddress = 0) {
+    buffer_ = in;
+    buffer_.resize(std::max<size_t>(in.size(), outSize));
+    const machine::DriverRequest r{code, buffer_.data(), static_cast<uint32_t>(in.size()), outSize, wow64,
+                                   callerAddress, nullptr};
+    uint32_t info = 0;
+    return machine::HandleRequest(*m_, d, r, &info);
+  }
+  std::unique_ptr<machine::Machine> m_;
+  std::vector<uint8_t> buffer_;
+};
+
+TEST_F(Decoders, TorqLayoutFollowsTheCallersWidth) {
+  const std::vector<uint8_t> narrow = {0x64, 0, 0, 0, 1, 1, 0, 0, 0};
+  const std::vector<uint8_t> wide = {0x64, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_TRUE(Send(Driver::kTorq, 0x9C412008, narrow, 1, false));
+  EXPECT_FALSE(Send(Driver::kTorq, 0x9C412008, narrow, 1, true));
+  EXPECT_TRUE(Send(Driver::kTorq, 0x9C412008, wide, 1, true));
+  EXPECT_FALSE(Send(Driver::kTorq, 0x9C412008, {0x64, 0, 0, 0, 1, 3, 0, 0, 0}, 4));  // width 3
+  EXPECT_FALSE(Send(Driver::kTorq, 0x9C412400, narrow, 1));                          // another driver's code
+  EXPECT_EQ(m_->refused[0], 3u);
+}
+
+TEST_F(Decoders, KmdfRecordMustPointAtItsOwnData) {
+  std::vector<uint8_t> record = {0x71, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0x10, 0x10, 0, 0, 0};
+  m_->chipset.Write(0x70, 1, 0x10);
+  EXPECT_TRUE(Send(Driver::kKmdfMemIo, 0x9C412400, record, 17, false, 0x1000));
+  EXPECT_EQ(buffer_[16], 0x40);
+  EXPECT_FALSE(Send(Driver::kKmdfMemIo, 0x9C412400, record, 17, false, 0x2000));
+  EXPECT_FALSE(Send(Driver::kKmdfMemIo, 0x9C412408, record, 17, false, 0x1000));  // 16-bit code, 1-byte record
+}
+
+TEST_F(Decoders, AddMemAndVxdRefuseForeignRecords) {
+  EXPECT_TRUE(Send(Driver::kAddMem, 0x222034, {0x70, 0, 0, 0, 0x10, 0, 0, 0}, 1));
+  EXPECT_FALSE(Send(Driver::kAddMem, 0x222034, {0x70, 0, 0, 0, 0x10, 0, 0}, 1));
+  EXPECT_FALSE(Send(Driver::kAddMem, 0x9C412404, {0x70, 0, 0, 0, 0x10, 0, 0, 0}, 1));
+  // Bytes 4 to 7 of a VxD port record are zero; anything else is not ours.
+  EXPECT_FALSE(Send(Driver::kMemIoVxd, 0x9C412404, {0x70, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}, 16));
+}
+
+TEST(MachineModel, KeyboardControllerLosesBytesWrittenIntoAFullInputBuffer) {
+  auto m = std::make_unique<machine::Machine>();
+  m->Reset();
+  m->kbc.behaviour = {machine::Behaviour::kSlow, 100};
+  m->WritePort(0x64, 1, 0xB1);
+  m->WritePort(0x64, 1, 0xBE);  // no wait in between
+  m->SetTime(1000);
+  EXPECT_EQ(m->kbc.violations, 1u);
+  EXPECT_EQ(m->ReadPort(0x64, 1) & 2, 0u);
+  EXPECT_TRUE(m->kbc.held);
+}
+
+}  // namespace
