@@ -152,6 +152,9 @@ e2e_observe() {
   {
     sed -n 's/^exit code /exit /p' "$_dir/code.txt" | tr -d '\r'
     [ -f "$_dir/boxes.txt" ] && cat "$_dir/boxes.txt"
+    # The updater's standard error reaches the launcher's, which Wine writes
+    # into run.wine (WINEDEBUG=-all keeps Wine's own lines out).
+    tr -d '\r' <"$_dir/run.wine" | grep -v '^[0-9a-f]*:\(trace\|fixme\|warn\|err\):' | sed 's/^/stderr /'
     [ -f "$temp_host/DebugLog.txt" ] && tr -d '\r' <"$temp_host/DebugLog.txt" | sed 's/^/temp-log /'
     ls -A "$temp_host" | LC_ALL=C sort | sed 's/^/temp-entry /'
     _work=$temp_host/__Orvanta_Update
@@ -177,6 +180,7 @@ e2e_observe() {
 #                read it (dialog-N.txt) under each box it owns
 #   E2E_KIND     state file to read instead of the family's ("none": no driver answers)
 #   E2E_LANG     the locale the run sees (default en_US.UTF-8)
+#   E2E_WINEDEBUG  Wine's debug channels for this run (their lines stay in run.wine)
 #   E2E_PARITY   0: the simulated route cannot model this case; no comparison
 # Leaves DIR=$out/$family/CASE with observed.txt, native.txt, screenshots/.
 e2e_run() {
@@ -193,7 +197,7 @@ e2e_run() {
   rm -f "$stage"/state-*.bin
   _lang=${E2E_LANG:-en_US.UTF-8}
   _started=$(date +%s.%N)
-  LANG=$_lang LC_ALL=$_lang wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/code.txt")" -t 120000 \
+  WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG} LANG=$_lang LC_ALL=$_lang wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/code.txt")" -t 120000 \
     "$_package" "$@" >"$dir/run.wine" 2>&1 &
   _run=$!
   e2e_answer_boxes "$dir" "${E2E_CANCEL:-}" "${E2E_DIALOG:-0}"
@@ -217,6 +221,17 @@ e2e_run() {
     "$dir/observed.txt" "$dir/native.txt" >"$dir/native.compared"
   diff -u "$dir/native.compared" "$dir/observed.txt" >"$dir/parity.diff" ||
     { e2e_fail "$family/$_case: the Wine run differs from the simulated one:"; cat "$dir/parity.diff"; }
+}
+
+# e2e_service_calls: the service-manager calls of the last run's updater, in
+# order, one name a line (run with E2E_WINEDEBUG=-all,+service). The
+# updater's thread is the one that created ADDMEM; Wine's own start-up
+# services run on others.
+e2e_service_calls() {
+  _thread=$(sed -n 's/^\([0-9a-f]*\):trace:service:CreateServiceW .*/\1/p' "$dir/run.wine" | head -n 1)
+  [ -n "$_thread" ] || return 0
+  sed -n "s/^$_thread:trace:service:\(ControlService\|DeleteService\|CreateServiceW\|StartServiceW\) .*/\1/p" \
+    "$dir/run.wine"
 }
 
 # e2e_expect LINE...: each LINE is a whole line of the last run's observation.

@@ -69,6 +69,19 @@ void PrintEntries(sim::Notebook& notebook, const std::string& folder, const char
     if (name != "." && name != "..") std::printf("%s %s\n", label, name.c_str());
 }
 
+// A transcript's escaped standard-error text as the lines a console shows.
+// zlib names the file it was opened with, which on the notebook is a host
+// path into the scratch folder where Windows sees a bare name: that prefix
+// (`hostFolder`) is taken out.
+void PrintStandardError(std::string text, const std::string& hostFolder) {
+  for (size_t at; !hostFolder.empty() && (at = text.find(hostFolder)) != std::string::npos;)
+    text.erase(at, hostFolder.size());
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\\n") == 0) text.resize(text.size() - 2);
+  for (size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) std::printf("stderr %s\n", line.c_str());
+}
+
 int Fail(const std::string& why) {
   std::fprintf(stderr, "e2e_native_run: %s\n", why.c_str());
   return 2;
@@ -114,9 +127,12 @@ int main(int argc, char** argv) {
     std::printf("exit 0x%08X\n", code);
     for (const std::string& box : notebook.transcript().Of("messagebox")) std::printf("box %s\n", box.c_str());
     const std::string temp = profile.temp.value_or("C:");
+    const std::string work = temp + "\\__Orvanta_Update";
+    std::string hostWork = notebook.files().HostPath(work + "\\x");
+    hostWork.pop_back();
+    for (const std::string& text : notebook.transcript().Of("stderr")) PrintStandardError(text, hostWork);
     PrintLog(notebook, temp + "\\DebugLog.txt", "temp-log");
     PrintEntries(notebook, temp, "temp-entry");
-    const std::string work = temp + "\\__Orvanta_Update";
     PrintLog(notebook, work + "\\DebugLog.txt", "work-log");
     PrintEntries(notebook, work, "work-entry");
 

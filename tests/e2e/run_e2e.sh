@@ -17,6 +17,9 @@ programs=$e2e
 drivers=$windows/tests/drivers
 out=$e2e/e2e_output
 . "$here/e2e_lib.sh"
+# A run cut short must not leave the session's wine server and drivers up.
+trap '[ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null' EXIT
+trap 'exit 2' INT TERM
 cp "$windows/tests/wine/launcher.exe" "$programs/" || exit 1
 for tool in "$e2e_make_image" "$e2e_print_state" "$e2e_native_run" "$e2e_orvpack"; do
   if [ ! -x "$tool" ]; then
@@ -138,7 +141,9 @@ fi
 # ---- Windows 7, 32-bit: TORQ with the 9-byte layout; then without TORQ.
 if e2e_family win7-32 win32 win7 "$source_root/profiles/win7-x86-phoenix.json" TORQ torq; then
   e2e_run matrix "$pkg_ready" '' /BBL
-  e2e_expect "exit 0x00000000" "state 0 torq memory-read code=0x9C412000 target=0xF0000 width=0 value=0x10000"
+  # The 9-byte layout: the driver, asking the caller's width, refuses the 17-byte one.
+  e2e_expect "exit 0x00000000" "state refused torq=0 kmdfmemio=0 addmem=0 memiovxd=0" \
+    "state 0 torq memory-read code=0x9C41200C target=0xF0000 width=0 value=0x10000"
   family_driver=none E2E_KIND=none e2e_run no_driver "$pkg_ready" '"drivers": {"torq": false}'
   e2e_expect "exit 0xFFFFFFFF" \
     "box [Driver Load Fail] Fail to update.\\nCheck if LMX(Lumivex) is installed.\\nLMX must be installed to update BIOS. (type 0x10, owner none, answer 1)"
@@ -169,8 +174,10 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
 
   # Same boot: the driver still runs, its file is locked; the second run uses
   # it as it is (the machine's request log goes on counting).
-  E2E_SAME_BOOT=1 E2E_PARITY=0 e2e_run same_boot "$pkg_ready" ''
-  e2e_expect "exit 0x00000000"
+  E2E_SAME_BOOT=1 E2E_PARITY=0 E2E_WINEDEBUG=-all,+service e2e_run same_boot "$pkg_ready" ''
+  e2e_expect "exit 0x00000000" "temp-entry AddMem.sys"
+  grep -q ':trace:service:\(CreateServiceW\|DeleteService\) ' "$dir/run.wine" &&
+    e2e_fail "xp/same_boot: the running driver's service was touched"
   total=$(sed -n 's/^state log total=\([0-9]*\) .*/\1/p' "$dir/observed.txt")
   [ -n "$first_total" ] && [ "${total:-0}" -eq $((first_total * 2)) ] ||
     e2e_fail "xp/same_boot: request log total '$total' after '$first_total' in the first run"
@@ -181,12 +188,15 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
   rm -rf "$temp_host"/*
   orv_wine_quiet sc delete ADDMEM
   orv_wine_quiet sc create ADDMEM type= kernel binPath= 'C:\orvanta-test\old\ADDMEM.SYS'
-  E2E_SAME_BOOT=1 e2e_run stale "$pkg_ready" \
+  E2E_SAME_BOOT=1 E2E_WINEDEBUG=-all,+service e2e_run stale "$pkg_ready" \
     '"drivers": {"addmem": {"registered": "C:\\orvanta-test\\old\\ADDMEM.SYS", "running": false}}'
   e2e_expect "exit 0x00000000"
   orv_wine_quiet reg query 'HKLM\System\CurrentControlSet\Services\ADDMEM' /v ImagePath
   tr -d '\r' <"$WINEPREFIX/.orv-quiet.log" >"$dir/service.txt"
   grep -qi 'Temp\\ADDMEM.SYS' "$dir/service.txt" || e2e_fail "xp/stale: ADDMEM still registered elsewhere: $(cat "$dir/service.txt")"
+  calls=$(e2e_service_calls | tr '\n' ' ')
+  [ "$calls" = "ControlService DeleteService CreateServiceW StartServiceW " ] ||
+    e2e_fail "xp/stale: service calls '$calls', expected the old one stopped and deleted before the new one"
 
   # No "AddMem.sys" member: the unpack failure before anything else.
   E2E_KIND=none e2e_run no_addmem "$pkg_no_addmem" ''
@@ -196,9 +206,14 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
   # then the driver-load failure.
   mv "$stage/machine.bin" "$stage/machine.good"
   head -c 1000 "$stage/machine.good" >"$stage/machine.bin"
-  E2E_KIND=none E2E_PARITY=0 e2e_run driver_fails "$pkg_ready" ''
+  # Wine's service channel shows each start the updater asks for.
+  E2E_KIND=none E2E_PARITY=0 E2E_WINEDEBUG=-all,+service e2e_run driver_fails "$pkg_ready" ''
   mv "$stage/machine.good" "$stage/machine.bin"
   e2e_expect "exit 0x80000005" "box [Fail : Driver Load] Loading driver failed.\\n\\nRestart system. (type 0x10, owner none, answer 1)"
+  # Each of the ten attempts removes, creates and starts the service again.
+  calls=$(e2e_service_calls | tr '\n' ' ')
+  expected=$(for n in 1 2 3 4 5 6 7 8 9 10; do printf 'ControlService DeleteService CreateServiceW StartServiceW '; done)
+  [ "$calls" = "$expected" ] || e2e_fail "xp/driver_fails: service calls '$calls'"
   e2e_family_end
 fi
 
