@@ -114,10 +114,16 @@ e2e_answer_boxes() {
     _owner=$(sed -n 's/^owner //p' "$_dir/box.last")
     _buttons=$(sed -n 's/^buttons //p' "$_dir/box.last")
     _shot=$_dir/screenshots/$_n-$(printf '%s' "$_title" | tr -c 'A-Za-z0-9' '_').png
-    sleep 0.4  # Wine paints a box after mapping it
-    orv_screenshot "$_shot"
+    # Wine paints a box after mapping it; on a busy machine that takes a while.
     set -- $(sed -n 's/^icon //p' "$_dir/box.last")
-    if [ "$1" = none ]; then _icon=none; else _icon=$(e2e_icon "$_shot" "$@"); fi
+    _tries=5
+    while :; do
+      sleep 0.4
+      orv_screenshot "$_shot"
+      if [ "$1" = none ]; then _icon=none; else _icon=$(e2e_icon "$_shot" "$@"); fi
+      _tries=$((_tries - 1))
+      [ "$_icon" = unpainted ] && [ "$_tries" -gt 0 ] || break
+    done
     case $_icon in error) _type=16 ;; information) _type=64 ;; none) _type=0 ;; *) _type=240 ;; esac
     [ "$_buttons" = "OK Cancel" ] && _type=$((_type + 1))
     _type=$(printf '0x%02X' "$_type")
