@@ -112,7 +112,10 @@ session() {
   # A machine image of the wrong size keeps a driver from starting.
   mv "$stage/machine.bin" "$stage/machine.good"
   head -c 1000 "$stage/machine.good" >"$stage/machine.bin"
-  if sc_start "$name" ADDMEM; then fail "$name: ADDMEM started from a truncated image"; fi
+  orv_wine_quiet sc start ADDMEM
+  wine sc query ADDMEM >"$out/$name-start-bad-image.txt" 2>&1
+  grep -q 'STOPPED' "$out/$name-start-bad-image.txt" ||
+    fail "$name: ADDMEM with a truncated image: $(tr -d '\r' <"$out/$name-start-bad-image.txt")"
   mv "$stage/machine.good" "$stage/machine.bin"
   sc_start "$name" ADDMEM || fail "$name: ADDMEM did not start again from the good image"
   orv_wine_quiet sc stop ADDMEM
