@@ -18,7 +18,7 @@ drivers=$windows/tests/drivers
 out=$e2e/e2e_output
 . "$here/e2e_lib.sh"
 # A run cut short must not leave the session's wine server and drivers up.
-trap '[ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null' EXIT
+trap '[ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null; wineserver -w; }' EXIT
 trap 'exit 2' INT TERM
 cp "$windows/tests/wine/launcher.exe" "$programs/" || exit 1
 for tool in "$e2e_make_image" "$e2e_print_state" "$e2e_native_run" "$e2e_orvpack"; do
