@@ -10,6 +10,8 @@
  *   buttons OK               or "OK Cancel"
  *   owner dialog             "dialog" (another window of the program), "none"
  *   icon 412 300 32 32       screen rectangle of the icon, or "icon none"
+ *   client 383 315 244 92    screen rectangle of its client area (the X
+ *                            window's, without a window manager)
  *
  * The text is escaped as the simulated notebook's transcript escapes it.
  * With -p it waits instead for the progress dialog (a window of the program
@@ -115,6 +117,11 @@ static void DescribeBox(FILE* out, HWND box) {
   HWND owner = GetWindow(box, GW_OWNER);
   fprintf(out, "owner %s\n", !owner ? "none" : IsDialogClass(owner) && !IsMessageBox(owner) ? "dialog" : "other");
   PrintRect(out, "icon", GetDlgItem(box, kIconControl));
+  POINT origin = {0, 0};
+  RECT client;
+  ClientToScreen(box, &origin);
+  GetClientRect(box, &client);
+  fprintf(out, "client %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
 }
 
 static void DescribeDialog(FILE* out, HWND dialog) {
