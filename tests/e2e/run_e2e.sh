@@ -86,6 +86,8 @@ poke "$pkg_damaged" "$crc_byte" "\\$(printf '%03o' $(( $(od -An -tu1 -j "$crc_by
 # ---- Windows 7, 64-bit: TORQ with the 17-byte layout, and the start-up cases.
 if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" TORQ torq; then
   e2e_run matrix "$pkg_ready" '' /BBL
+  grep -q '^box \[Warning\]  - This program updates .* (type 0x41, owner none, answer 1)$' "$dir/observed.txt" ||
+    e2e_fail "win7-64/matrix: no OK/Cancel confirmation with the information icon"
   e2e_expect "exit 0x00000000" "work-entry R0123.WPH" "work-entry SWinFlash_64.exe" \
     "state 0 torq memory-read code=0x9C41200C target=0xF0000 width=0 value=0x10000"
 
