@@ -1,6 +1,7 @@
 // driver_client --image WINDOWS_PATH --wow64 0|1 [--only PREFIX]
 // driver_client --benchmark
 //
+// Cases named nt_* run as an NT program, win9x_* as a Windows 9x one.
 // Talks to the test drivers as the updater does, with request records
 // written out byte by byte here (not built by the product's code, so a
 // slip on either side shows), and checks the answers against the machine
@@ -79,7 +80,7 @@ void AddMemPortWrite(HANDLE device, DWORD code, uint32_t port, uint32_t value, D
   CHECK(Send(device, code, record, sizeof record, out, width).ok);
 }
 
-TEST_CASE(addmem_requests) {
+TEST_CASE(nt_addmem_requests) {
   HANDLE device = Open("\\\\.\\ADDMEM");
   if (device == INVALID_HANDLE_VALUE) return;
   // 16 bytes of firmware memory at 0xF0000.
@@ -109,7 +110,7 @@ TEST_CASE(addmem_requests) {
 }
 
 // A protocol slip in the updater must fail the run, not pass unnoticed.
-TEST_CASE(addmem_refuses_broken_requests) {
+TEST_CASE(nt_addmem_refuses_broken_requests) {
   HANDLE device = Open("\\\\.\\ADDMEM");
   if (device == INVALID_HANDLE_VALUE) return;
   const uint8_t shortRecord[7] = {0x64, 0, 0, 0, 0, 0, 0};
@@ -141,7 +142,7 @@ std::vector<uint8_t> TorqRecord(bool wide, uint64_t address, uint8_t direction, 
   return r;
 }
 
-TEST_CASE(torq_requests) {
+TEST_CASE(nt_torq_requests) {
   HANDLE device = Open("\\\\.\\TORQ\\TorqDrv.log");
   if (device == INVALID_HANDLE_VALUE) return;
   // The keyboard controller's status port, read with the caller's layout.
@@ -173,7 +174,7 @@ TEST_CASE(torq_requests) {
   CloseHandle(device);
 }
 
-TEST_CASE(torq_refuses_the_other_layout) {
+TEST_CASE(nt_torq_refuses_the_other_layout) {
   HANDLE device = Open("\\\\.\\TORQ\\TorqDrv.log");
   if (device == INVALID_HANDLE_VALUE) return;
   // The layout of the other width: a 32-bit record on 64-bit Windows or
@@ -204,7 +205,7 @@ void FillKmdf(KmdfRecord* r, uint32_t port, uint32_t address, uint32_t length) {
   Put32(r->bytes + 12, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r->bytes + 16)));
 }
 
-TEST_CASE(kmdfmemio_requests) {
+TEST_CASE(nt_kmdfmemio_requests) {
   HANDLE device = Open("\\\\.\\KMDFMEMIO\\kmdfmemiosamp.log");
   if (device == INVALID_HANDLE_VALUE) return;
   KmdfRecord r;
@@ -224,7 +225,7 @@ TEST_CASE(kmdfmemio_requests) {
   CloseHandle(device);
 }
 
-TEST_CASE(kmdfmemio_refuses_broken_requests) {
+TEST_CASE(nt_kmdfmemio_refuses_broken_requests) {
   HANDLE device = Open("\\\\.\\KMDFMEMIO\\kmdfmemiosamp.log");
   if (device == INVALID_HANDLE_VALUE) return;
   KmdfRecord r;
@@ -244,13 +245,20 @@ TEST_CASE(kmdfmemio_refuses_broken_requests) {
 // --- MEMIO.VXD: 16-byte record holding the address of the caller's value --
 
 // Opened the Windows 9x way: creation disposition 0, delete-on-close.
-HANDLE OpenVxd() {
+HANDLE OpenVxdAs9x(DWORD* error) {
   HANDLE device = CreateFileA("\\\\.\\MEMIO.VXD", GENERIC_READ | GENERIC_WRITE, 0, nullptr, 0,
                               FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD error = device == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  check::Record(device != INVALID_HANDLE_VALUE, __FILE__, __LINE__, "MEMIO.VXD",
-                "open failed with error " + check::Describe(error));
+  *error = device == INVALID_HANDLE_VALUE ? GetLastError() : 0;
   return device;
+}
+
+// Wine takes the 9x form only from a program it runs as Windows 9x.
+TEST_CASE(nt_refuses_the_vxd_open) {
+  DWORD error = 0;
+  HANDLE device = OpenVxdAs9x(&error);
+  CHECK(device == INVALID_HANDLE_VALUE);
+  CHECK_EQ(error, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
 }
 
 void FillVxd(uint8_t record[16], uint32_t port, uint32_t width, const void* value) {
@@ -260,9 +268,10 @@ void FillVxd(uint8_t record[16], uint32_t port, uint32_t width, const void* valu
   Put32(record + 12, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(value)));
 }
 
-TEST_CASE(memiovxd_requests) {
-  HANDLE device = OpenVxd();
-  if (device == INVALID_HANDLE_VALUE) return;
+TEST_CASE(win9x_memiovxd_requests) {
+  DWORD error = 0;
+  HANDLE device = OpenVxdAs9x(&error);
+  if (!CHECK_EQ(error, 0u)) return;
   uint8_t record[16];
   uint32_t value = kCmosIndex;
   FillVxd(record, 0x70, 1, &value);
@@ -286,7 +295,7 @@ TEST_CASE(memiovxd_requests) {
 
 // --- The harness's own code, and the service control manager ----------------
 
-TEST_CASE(dump_state) {
+TEST_CASE(nt_dump_state) {
   HANDLE device = Open("\\\\.\\ADDMEM");
   if (device == INVALID_HANDLE_VALUE) return;
   CHECK(Send(device, ORV_DUMP_STATE_CODE, nullptr, 0, nullptr, 0).ok);
@@ -295,7 +304,7 @@ TEST_CASE(dump_state) {
 
 // A kernel service whose driver file is missing is created, but does not
 // start; the updater sees this only as a failed open afterwards.
-TEST_CASE(service_with_missing_file) {
+TEST_CASE(nt_service_with_missing_file) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
   if (!CHECK(manager != nullptr)) return;
   SC_HANDLE service = CreateServiceA(manager, "OrvMissingDriver", "OrvMissingDriver", SERVICE_ALL_ACCESS,
