@@ -58,6 +58,17 @@ TEST_F(Decoders, AddMemAndVxdRefuseForeignRecords) {
   EXPECT_FALSE(Send(Driver::kMemIoVxd, 0x9C412404, {0x70, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}, 16));
 }
 
+TEST_F(Decoders, VxdReadToAnAddressNotTheCallersTouchesNoPort) {
+  const machine::CallerMemory refusing{nullptr, [](void*, uint32_t, uint8_t*, uint32_t) { return false; },
+                                       [](void*, uint32_t, const uint8_t*, uint32_t) { return false; }};
+  buffer_ = {0x64, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0x00, 0x10, 0, 0};
+  const machine::DriverRequest r{0x9C412400, buffer_.data(), 16, 16, false, 0, &refusing};
+  uint32_t info = 0;
+  EXPECT_FALSE(machine::HandleRequest(*m_, Driver::kMemIoVxd, r, &info));
+  EXPECT_EQ(m_->refused[static_cast<int>(Driver::kMemIoVxd)], 1u);
+  EXPECT_EQ(m_->requests[static_cast<int>(Driver::kMemIoVxd)], 0u);
+}
+
 TEST(MachineModel, KeyboardControllerLosesBytesWrittenIntoAFullInputBuffer) {
   auto m = std::make_unique<machine::Machine>();
   m->Reset();

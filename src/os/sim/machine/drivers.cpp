@@ -149,7 +149,9 @@ bool MemIoVxd(Machine& m, const DriverRequest& r, uint32_t* information) {
   if (Load32(r.buffer + 4) != 0 || !ValidWidth(width)) return Refuse(m, d, r.code);
   const uint32_t valueAddress = Load32(r.buffer + 12);
   uint8_t bytes[4] = {};
-  if (!read && !r.caller->read(r.caller->context, valueAddress, bytes, width)) return Refuse(m, d, r.code);
+  // The caller's variable is checked before the port is touched, so a bad
+  // address refuses the request without a port read's side effects.
+  if (!r.caller->read(r.caller->context, valueAddress, bytes, width)) return Refuse(m, d, r.code);
   uint32_t value = LoadWidth(bytes, width);
   if (!PortAccess(m, d, r.code, read, Load32(r.buffer), width, &value)) return false;
   if (read) {
