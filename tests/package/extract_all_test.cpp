@@ -167,6 +167,17 @@ TEST_F(ExtractionTest, OutputThatCannotBeCreated) {
   EXPECT_THAT(StandardError(), IsEmpty());
 }
 
+TEST_F(ExtractionTest, DecompressedFileThatCannotBeCreatedEndsTheProcess) {
+  PutPackage(Package(Archive(0, {Record("taken.gz", Gzip("data"))})));
+  notebook_.files().MakeDirectory("taken");
+  std::optional<uint32_t> exitCode;
+  ExtractAll(&exitCode);
+  EXPECT_EQ(exitCode, 1u);
+  ASSERT_EQ(StandardError().size(), 1u);
+  EXPECT_EQ(StandardError()[0].rfind("OrvantaUpdate.exe: taken.gz: ", 0), 0u) << StandardError()[0];
+  EXPECT_TRUE(notebook_.files().IsDirectory("taken"));
+}
+
 TEST_F(ExtractionTest, UnsafeNamesEndTheProcessBeforeAnythingIsWritten) {
   const std::vector<std::string> names = {
       "", ".gz", ".", "..", "...gz", "..\\up.gz", "sub/file.gz", "C:x.gz", "a\x01.gz",
