@@ -87,7 +87,7 @@ SCRIPT
 }
 
 mkdir -p "$data"
-make_payload "$data/small" 9 1 4
+make_payload "$data/small" 7 2 2
 make_payload "$data/large" 420 20 40
 measure small
 measure large
