@@ -31,8 +31,10 @@ int SimUi::LoadText(os::ModuleRef module, uint32_t id, char* buffer, int size) {
   if (size <= 0) return 0;
   buffer[0] = '\0';
   const char* text = nullptr;
-  if (module == 0 || module == kExecutableModule) text = ExecutableText(id);
-  else if (notebook_->libraries().IsLibrary(module)) text = EnglishLibraryText(id);
+  if (module == 0 || module == kExecutableModule)
+    text = ExecutableText(id);
+  else if (notebook_->libraries().IsLibrary(module))
+    text = EnglishLibraryText(id);
   if (!text) return 0;
   const size_t length = std::min(std::strlen(text), static_cast<size_t>(size) - 1);
   std::memcpy(buffer, text, length);
