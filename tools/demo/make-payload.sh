@@ -2,7 +2,9 @@
 # Generates a demo payload folder holding every member name of the release
 # package:
 #   - R0123.WPH, a 1.5 MiB image of deterministic pseudo-random bytes;
-#   - AddMem.sys, placeholder bytes until the test driver exists;
+#   - AddMem.sys, the test ADDMEM driver when the Windows build has it
+#     (tests/drivers: it answers from a simulated machine, never from real
+#     hardware), else placeholder bytes;
 #   - the outside utilities as substitute programs when the Windows build has
 #     them (tools/substitute), else as small placeholder files;
 #   - ConResEn.dll and ConResEn_ami.dll from the Windows build when it has
@@ -46,7 +48,13 @@ LC_ALL=C awk 'BEGIN {
   }
 }' >"$out/R0123.WPH"
 
-placeholder AddMem.sys
+driver=""
+[ -n "$win" ] && driver=$(find "$win" -name ADDMEM.SYS -path '*drivers*' | head -n 1)
+if [ -n "$driver" ]; then
+  cp "$driver" "$out/AddMem.sys"
+else
+  placeholder AddMem.sys
+fi
 
 for utility in SWinFlash_32 SWinFlash_64 AFUWIN afuwinx64 WinUpV01_10; do
   built=""
