@@ -15,7 +15,8 @@ ResultCode CheckSystemPower() {
   os::PowerStatus status;
   if (!os::Os().system->QueryPowerStatus(&status)) status = os::PowerStatus{};
   const bool acFails = status.acLineStatus != 1;
-  const bool batteryFails = status.batteryPercent < kMinimumBatteryPercent || status.batteryPercent > 100;
+  const bool batteryFails =
+      status.batteryPercent < kMinimumBatteryPercent || status.batteryPercent > 100;
   if (acFails && batteryFails) return ResultNoPowerSource;
   if (acFails) return ResultNoAcAdapter;
   if (batteryFails) return ResultBatteryLow;
@@ -25,11 +26,13 @@ ResultCode CheckSystemPower() {
 int CheckDiskSpace() {
   uint64_t freeBytes = 0;
   // A failed query fails the check: an unknown amount of space is not enough.
-  const bool known = os::Os().files->FreeBytesAvailable(os::Os().files->CurrentDirectory(), &freeBytes);
+  const bool known =
+      os::Os().files->FreeBytesAvailable(os::Os().files->CurrentDirectory(), &freeBytes);
   const uint64_t freeMiB = known ? freeBytes >> 20 : 0;
   if (known && freeMiB >= kRequiredFreeMiB) return 1;
   const long shownMiB = freeMiB > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<long>(freeMiB);
-  ShowMessage(box::kError, LoadText(41), LoadText(22), shownMiB, static_cast<int>(kRequiredFreeMiB));
+  ShowMessage(box::kError, LoadText(41), LoadText(22), shownMiB,
+              static_cast<int>(kRequiredFreeMiB));
   return 0;
 }
 

@@ -20,9 +20,10 @@ int OpenDriverWithRetry() {
   const hw::HardwareState& state = hw::Hw();
   if (state.isWindows7 || state.isWindowsVista) {
     // Shown whatever NoMessageBox says: without the driver nothing can be done.
-    os::Os().ui->ShowMessageBox(
-        0, "Fail to update.\nCheck if LMX(Lumivex) is installed.\nLMX must be installed to update BIOS.",
-        "Driver Load Fail", kErrorIcon);
+    os::Os().ui->ShowMessageBox(0,
+                                "Fail to update.\nCheck if LMX(Lumivex) is installed.\nLMX must be "
+                                "installed to update BIOS.",
+                                "Driver Load Fail", kErrorIcon);
     os::Os().system->ExitProcess(static_cast<uint32_t>(-1));
   }
   return 0;

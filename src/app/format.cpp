@@ -6,14 +6,16 @@
 namespace app {
 namespace {
 
-// One conversion of a format: the text of the spec ("%-8ld") and its type.
+// One conversion of a format: its text ("%-8ld") and its type.
 struct Conversion {
   size_t start = 0;
   size_t length = 0;
   char type = 0;  // 'd', 'i', 'u', 'x', 'X', 'c' or 's'
 };
 
-bool IsIntegerType(char c) { return c == 'd' || c == 'i' || c == 'u' || c == 'x' || c == 'X' || c == 'c'; }
+bool IsIntegerType(char c) {
+  return c == 'd' || c == 'i' || c == 'u' || c == 'x' || c == 'X' || c == 'c';
+}
 
 // Parses the conversion at format[i] == '%'. False when it is not one we
 // format (unknown letter, "%n", a lone "%" at the end or before ".").
@@ -27,7 +29,8 @@ bool ParseConversion(std::string_view format, size_t i, Conversion* conversion) 
   if (j < format.size() && format[j] == '.') {
     ++j;
     size_t precision = 0;
-    while (j < format.size() && format[j] >= '0' && format[j] <= '9' && precision < 3) ++j, ++precision;
+    while (j < format.size() && format[j] >= '0' && format[j] <= '9' && precision < 3)
+      ++j, ++precision;
     if (precision == 0) return false;  // "30%. " is text, not a conversion
   }
   while (j < format.size() && (format[j] == 'l' || format[j] == 'h')) ++j;
@@ -43,24 +46,27 @@ bool ParseConversion(std::string_view format, size_t i, Conversion* conversion) 
 // Formats one validated conversion. Integers are 32-bit, as "%d" and "%ld"
 // are on Windows.
 std::string FormatOne(std::string_view conversion, char type, const FormatArg& arg) {
-  std::string spec(conversion.substr(0, conversion.size() - 1));
-  while (!spec.empty() && (spec.back() == 'l' || spec.back() == 'h')) spec.pop_back();
+  std::string directive(conversion.substr(0, conversion.size() - 1));
+  while (!directive.empty() && (directive.back() == 'l' || directive.back() == 'h'))
+    directive.pop_back();
   char piece[kFormattedMax + 1];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
   if (type == 's') {
-    spec += 's';
-    std::snprintf(piece, sizeof piece, spec.c_str(), arg.string);
+    directive += 's';
+    std::snprintf(piece, sizeof piece, directive.c_str(), arg.string);
   } else if (type == 'c') {
-    spec += 'c';
-    std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<int>(static_cast<char>(arg.integer)));
+    directive += 'c';
+    std::snprintf(piece, sizeof piece, directive.c_str(),
+                  static_cast<int>(static_cast<char>(arg.integer)));
   } else if (type == 'd' || type == 'i') {
-    spec += "ld";
-    std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<long>(static_cast<int32_t>(arg.integer)));
+    directive += "ld";
+    std::snprintf(piece, sizeof piece, directive.c_str(),
+                  static_cast<long>(static_cast<int32_t>(arg.integer)));
   } else {
-    spec += 'l';
-    spec += type;
-    std::snprintf(piece, sizeof piece, spec.c_str(),
+    directive += 'l';
+    directive += type;
+    std::snprintf(piece, sizeof piece, directive.c_str(),
                   static_cast<unsigned long>(static_cast<uint32_t>(arg.integer)));
   }
 #pragma GCC diagnostic pop
@@ -94,7 +100,8 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
     ++arg;
     i += c.length;
   }
-  if (arg != args.end()) return AsItStands(format);  // the text has fewer conversions than arguments
+  if (arg != args.end())
+    return AsItStands(format);  // the text has fewer conversions than arguments
   if (out.size() > kFormattedMax) out.resize(kFormattedMax);
   return out;
 }

@@ -20,8 +20,8 @@ struct FormatArg {
   const char* string = nullptr;
 
   template <typename T>
-    requires std::is_integral_v<T>
-  FormatArg(T value) : kind(Kind::kInteger), integer(static_cast<long long>(value)) {}
+  requires std::is_integral_v<T> FormatArg(T value)
+      : kind(Kind::kInteger), integer(static_cast<long long>(value)) {}
   FormatArg(const char* value) : kind(Kind::kString), string(value ? value : "(null)") {}
   FormatArg(const std::string& value) : kind(Kind::kString), string(value.c_str()) {}
 };

@@ -11,7 +11,8 @@ namespace app {
 int ShowMessageArgs(uint32_t type, const std::string& title, std::string_view format,
                     std::initializer_list<FormatArg> args) {
   if (Run().UpdateFlags & NoMessageBox) return 1;
-  return os::Os().ui->ShowMessageBox(Run().ProgressDialog.load(), FormatText(format, args), title, type);
+  return os::Os().ui->ShowMessageBox(Run().ProgressDialog.load(), FormatText(format, args), title,
+                                     type);
 }
 
 std::string LoadText(uint32_t id, int size) {

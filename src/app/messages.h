@@ -21,7 +21,8 @@ int ShowMessageArgs(uint32_t type, const std::string& title, std::string_view fo
                     std::initializer_list<FormatArg> args);
 
 template <typename... Args>
-int ShowMessage(uint32_t type, const std::string& title, std::string_view format, const Args&... args) {
+int ShowMessage(uint32_t type, const std::string& title, std::string_view format,
+                const Args&... args) {
   return ShowMessageArgs(type, title, format, {FormatArg(args)...});
 }
 

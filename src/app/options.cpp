@@ -49,12 +49,15 @@ constexpr Option kOptions[] = {
     {"/SKIP_UPDATE_FILES", Match::kPrefix, 18, Effect::kSetFlags, SkipUpdateFiles},
     {"/SKIP_CHECK_DATE", Match::kPrefix, 16, Effect::kSetFlags, SkipCheckDate},
     {"/SKIP_CHECK_POWER", Match::kPrefix, 17, Effect::kSetFlags, SkipCheckPower},
-    {"/VISTA_UPGRADE", Match::kPrefix, 14, Effect::kSetFlags, VistaUpgrade | NoMessageBox | BlockPowerOff},
+    {"/VISTA_UPGRADE", Match::kPrefix, 14, Effect::kSetFlags,
+     VistaUpgrade | NoMessageBox | BlockPowerOff},
 };
 
 constexpr size_t kAmiOptionCount = 3;  // only the MICOM options serve the AMI path
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 bool FormMatches(const char* token, char lead, const Option& option) {
   if (token[0] != lead) return false;
@@ -65,7 +68,8 @@ bool FormMatches(const char* token, char lead, const Option& option) {
 
 const Option* FindOption(const char* token, size_t count) {
   for (size_t i = 0; i < count; ++i) {
-    if (FormMatches(token, '/', kOptions[i]) || FormMatches(token, '-', kOptions[i])) return &kOptions[i];
+    if (FormMatches(token, '/', kOptions[i]) || FormMatches(token, '-', kOptions[i]))
+      return &kOptions[i];
   }
   return nullptr;
 }
@@ -105,9 +109,12 @@ int NextToken(char* text, char* token) {
 bool Apply(const Option& option, const char* token, char* micom, char* flash) {
   uint32_t& flags = Run().UpdateFlags;
   switch (option.effect) {
-    case Effect::kMicomForce: return Append(micom, " /FORCE");
-    case Effect::kMicomSerial: return Append(micom, " /SERIAL");
-    case Effect::kMicomAuto: return Append(micom, " /A");
+    case Effect::kMicomForce:
+      return Append(micom, " /FORCE");
+    case Effect::kMicomSerial:
+      return Append(micom, " /SERIAL");
+    case Effect::kMicomAuto:
+      return Append(micom, " /A");
     case Effect::kMode: {
       char blankAndToken[kTokenSize + 1] = " ";
       std::strcat(blankAndToken, token);
@@ -118,10 +125,16 @@ bool Apply(const Option& option, const char* token, char* micom, char* flash) {
       if (digit == '1') flags |= DmiMode1;
       return true;
     }
-    case Effect::kBbl: return Append(flash, " /BBL");
-    case Effect::kBreakCmos: return Append(flash, " /C");
-    case Effect::kSetFlags: flags |= option.flags; return true;
-    case Effect::kReadBios: flags = ReadBios; return true;
+    case Effect::kBbl:
+      return Append(flash, " /BBL");
+    case Effect::kBreakCmos:
+      return Append(flash, " /C");
+    case Effect::kSetFlags:
+      flags |= option.flags;
+      return true;
+    case Effect::kReadBios:
+      flags = ReadBios;
+      return true;
   }
   return false;
 }

@@ -17,11 +17,11 @@ struct MessageIds {
 };
 
 constexpr MessageIds kMessages[] = {
-    {ResultInitFailed, 42, 27},       {ResultUnpackFailed, 43, 9},   {ResultHddPassword, 44, 23},
-    {ResultDriverLoad, 45, 19},       {ResultModelMismatch, 46, 21}, {ResultToolModelMismatch, 46, 21},
-    {ResultMicomFailed, 48, 29},      {ResultBiosFile, 49, 30},      {ResultMicomFile, 50, 31},
-    {ResultSmiEnable, 51, 32},        {ResultInvalidOption, 54, 25}, {ResultDirectory, 52, 33},
-    {ResultNoAcAdapter, 53, 34},      {ResultBatteryLow, 53, 35},    {ResultNoPowerSource, 53, 37},
+    {ResultInitFailed, 42, 27},  {ResultUnpackFailed, 43, 9},   {ResultHddPassword, 44, 23},
+    {ResultDriverLoad, 45, 19},  {ResultModelMismatch, 46, 21}, {ResultToolModelMismatch, 46, 21},
+    {ResultMicomFailed, 48, 29}, {ResultBiosFile, 49, 30},      {ResultMicomFile, 50, 31},
+    {ResultSmiEnable, 51, 32},   {ResultInvalidOption, 54, 25}, {ResultDirectory, 52, 33},
+    {ResultNoAcAdapter, 53, 34}, {ResultBatteryLow, 53, 35},    {ResultNoPowerSource, 53, 37},
     {ResultBiosDate, 55, 36},
 };
 
@@ -48,7 +48,8 @@ bool WorkDirectoryIsCurrent() {
   if (current.empty() || current.back() != '\\') current += '\\';
   if (current.size() != work.size()) return false;
   for (size_t i = 0; i < work.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(current[i])) != std::tolower(static_cast<unsigned char>(work[i])))
+    if (std::tolower(static_cast<unsigned char>(current[i])) !=
+        std::tolower(static_cast<unsigned char>(work[i])))
       return false;
   }
   return true;

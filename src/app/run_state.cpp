@@ -7,7 +7,9 @@ namespace {
 RunState g_run;
 }
 
-RunState& Run() { return g_run; }
+RunState& Run() {
+  return g_run;
+}
 
 void ResetRunState() {
   g_run.~RunState();

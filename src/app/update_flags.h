@@ -37,16 +37,26 @@ struct UpdateFlagName {
 
 // In bit order, one entry per defined bit.
 inline constexpr UpdateFlagName kUpdateFlagNames[] = {
-    {BlockPowerOff, "BlockPowerOff"},     {SkipCheckPart, "SkipCheckPart"},
-    {SkipCheckModel, "SkipCheckModel"},   {FlashLastArea, "FlashLastArea"},
-    {SkipUpdateMicom, "SkipUpdateMicom"}, {NoMessageBox, "NoMessageBox"},
-    {ClearCmos, "ClearCmos"},             {BiosFlagB, "BiosFlagB"},
-    {BreakEscd, "BreakEscd"},             {DmiMode3, "DmiMode3"},
-    {DmiMode2, "DmiMode2"},               {DmiMode1, "DmiMode1"},
-    {DmiOnly, "DmiOnly"},                 {ReadBios, "ReadBios"},
-    {SkipUpdateFiles, "SkipUpdateFiles"}, {SkipCheckDate, "SkipCheckDate"},
-    {SkipCheckPower, "SkipCheckPower"},   {VistaUpgrade, "VistaUpgrade"},
-    {KeepPowerOn, "KeepPowerOn"},         {UseDiagRecord, "UseDiagRecord"},
+    {BlockPowerOff, "BlockPowerOff"},
+    {SkipCheckPart, "SkipCheckPart"},
+    {SkipCheckModel, "SkipCheckModel"},
+    {FlashLastArea, "FlashLastArea"},
+    {SkipUpdateMicom, "SkipUpdateMicom"},
+    {NoMessageBox, "NoMessageBox"},
+    {ClearCmos, "ClearCmos"},
+    {BiosFlagB, "BiosFlagB"},
+    {BreakEscd, "BreakEscd"},
+    {DmiMode3, "DmiMode3"},
+    {DmiMode2, "DmiMode2"},
+    {DmiMode1, "DmiMode1"},
+    {DmiOnly, "DmiOnly"},
+    {ReadBios, "ReadBios"},
+    {SkipUpdateFiles, "SkipUpdateFiles"},
+    {SkipCheckDate, "SkipCheckDate"},
+    {SkipCheckPower, "SkipCheckPower"},
+    {VistaUpgrade, "VistaUpgrade"},
+    {KeepPowerOn, "KeepPowerOn"},
+    {UseDiagRecord, "UseDiagRecord"},
 };
 
 }  // namespace app

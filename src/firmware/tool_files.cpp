@@ -21,18 +21,31 @@ constexpr const char* kAmi[] = {"AFUDOS.EXE",     "AFUWIN.EXE",     "AFUWINX64.E
                                 "AMIFLDRV32.sys", "AMIFLDRV64.sys", "BIOS.ROM"};
 constexpr const char* kMicomTool[] = {"WinUpV01_10.exe", "kbc.bin"};
 constexpr const char* kLanguageModules[] = {
-    "ConResKr.dll",     "ConResChs.dll",     "ConResCht.dll",     "ConResEn.dll",     "ConResFr.dll",
-    "ConResGr.dll",     "ConResPo.dll",      "ConResRu.dll",      "ConResSp.dll",     "ConResKr_ami.dll",
-    "ConResChs_ami.dll", "ConResCht_ami.dll", "ConResEn_ami.dll", "ConResFr_ami.dll", "ConResGr_ami.dll",
-    "ConResPo_ami.dll", "ConResRu_ami.dll",  "ConResSp_ami.dll"};
+    "ConResKr.dll",     "ConResChs.dll",    "ConResCht.dll",     "ConResEn.dll",
+    "ConResFr.dll",     "ConResGr.dll",     "ConResPo.dll",      "ConResRu.dll",
+    "ConResSp.dll",     "ConResKr_ami.dll", "ConResChs_ami.dll", "ConResCht_ami.dll",
+    "ConResEn_ami.dll", "ConResFr_ami.dll", "ConResGr_ami.dll",  "ConResPo_ami.dll",
+    "ConResRu_ami.dll", "ConResSp_ami.dll"};
 
 }  // namespace
 
-void DeletePhoenixSet32() { DeleteAll(kPhoenix32); }
-void DeletePhoenixSet64() { DeleteAll(kPhoenix64); }
-void DeletePhoenixWorkingSet() { DeleteAll(kPhoenixWorkingRemoved); }
-void DeleteAmiSet() { DeleteAll(kAmi); }
-void DeleteMicomTool() { DeleteAll(kMicomTool); }
-void DeleteLanguageModules() { DeleteAll(kLanguageModules); }
+void DeletePhoenixSet32() {
+  DeleteAll(kPhoenix32);
+}
+void DeletePhoenixSet64() {
+  DeleteAll(kPhoenix64);
+}
+void DeletePhoenixWorkingSet() {
+  DeleteAll(kPhoenixWorkingRemoved);
+}
+void DeleteAmiSet() {
+  DeleteAll(kAmi);
+}
+void DeleteMicomTool() {
+  DeleteAll(kMicomTool);
+}
+void DeleteLanguageModules() {
+  DeleteAll(kLanguageModules);
+}
 
 }  // namespace firmware

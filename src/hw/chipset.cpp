@@ -42,11 +42,13 @@ app::ResultCode EnableGlobalSmi() {
   // An unprogrammed base (0) or one whose register would lie beyond the
   // 16-bit port space names no SMI register: writing there would hit some
   // other device.
-  const bool found = GetPmIoBase(&base) && !hw.portFailed && base != 0 && base + kSmiEnableOffset + 1 <= 0xFFFF;
+  const bool found =
+      GetPmIoBase(&base) && !hw.portFailed && base != 0 && base + kSmiEnableOffset + 1 <= 0xFFFF;
   if (found) {
     const uint16_t value = ReadPort16(base + kSmiEnableOffset);
     // A value that was not really read must not be written back.
-    if (!hw.portFailed && !(value & 1)) WritePort16(base + kSmiEnableOffset, static_cast<uint16_t>(value | 1));
+    if (!hw.portFailed && !(value & 1))
+      WritePort16(base + kSmiEnableOffset, static_cast<uint16_t>(value | 1));
   }
   const bool failed = !found || hw.portFailed;
   CloseDriver();

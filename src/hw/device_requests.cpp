@@ -15,7 +15,9 @@ constexpr uint8_t kDirectionWrite = 0, kDirectionRead = 1;
 constexpr uint32_t kKmdfHeader = 16;
 constexpr uint32_t kVxdRecord = 16;
 
-uint32_t AllOnes(uint32_t width) { return width == 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1; }
+uint32_t AllOnes(uint32_t width) {
+  return width == 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1;
+}
 
 void Put32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
@@ -33,7 +35,9 @@ uint32_t GetWidth(const uint8_t* p, uint32_t width) {
 }
 
 // The 32-bit address of request memory (below 4 GiB in every build).
-uint32_t Address32(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+uint32_t Address32(const void* p) {
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+}
 
 // Writes the TORQ record's header (address, direction, length) in the
 // layout of this process: 9 bytes, or 17 for a 32-bit process on 64-bit
@@ -53,11 +57,13 @@ uint32_t TorqHeader(uint8_t* record, uint64_t address, uint8_t direction, uint32
 
 // Sends a port request on the open handle, again at once while the driver
 // refuses it, within kRefusedRequestWait. False when it never went through.
-bool SendPortRequest(uint32_t code, const void* input, uint32_t inputSize, void* output, uint32_t outputSize) {
+bool SendPortRequest(uint32_t code, const void* input, uint32_t inputSize, void* output,
+                     uint32_t outputSize) {
   HardwareState& hw = Hw();
   WaitLimit limit(kRefusedRequestWait);
   uint32_t returned = 0;
-  while (!os::Os().devices->Control(hw.device, code, input, inputSize, output, outputSize, &returned)) {
+  while (!os::Os().devices->Control(hw.device, code, input, inputSize, output, outputSize,
+                                    &returned)) {
     if (!limit.Continue(hw.refusalLogged)) {
       hw.refusalLogged = true;
       hw.portFailed = true;
@@ -75,20 +81,25 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
   switch (CurrentDriverKind()) {
     case DriverKind::Torq: {
       uint8_t record[17 + 4] = {};
-      const uint32_t header = TorqHeader(record, port, read ? kDirectionRead : kDirectionWrite, width);
+      const uint32_t header =
+          TorqHeader(record, port, read ? kDirectionRead : kDirectionWrite, width);
       if (!read) PutWidth(record + header, width, value);
       uint8_t out[4] = {};
-      if (!SendPortRequest(code::kTorqPort, record, read ? header : header + width, out, width)) return AllOnes(width);
+      if (!SendPortRequest(code::kTorqPort, record, read ? header : header + width, out, width))
+        return AllOnes(width);
       return read ? GetWidth(out, width) : 0;
     }
     case DriverKind::KmdfMemIo: {
-      static constexpr uint32_t kRead[] = {0, code::kKmdfReadPort8, code::kKmdfReadPort16, 0, code::kKmdfReadPort32};
-      static constexpr uint32_t kWrite[] = {0, code::kKmdfWritePort8, code::kKmdfWritePort16, 0, code::kKmdfWritePort32};
+      static constexpr uint32_t kRead[] = {0, code::kKmdfReadPort8, code::kKmdfReadPort16, 0,
+                                           code::kKmdfReadPort32};
+      static constexpr uint32_t kWrite[] = {0, code::kKmdfWritePort8, code::kKmdfWritePort16, 0,
+                                            code::kKmdfWritePort32};
       if (!OpenKmdfDevice()) {
         hw.portFailed = true;
         return AllOnes(width);
       }
-      uint8_t* block = static_cast<uint8_t*>(os::Os().devices->AllocateRequest(kKmdfHeader + width));
+      uint8_t* block =
+          static_cast<uint8_t*>(os::Os().devices->AllocateRequest(kKmdfHeader + width));
       bool sent = false;
       uint32_t result = AllOnes(width);
       if (block) {
@@ -98,8 +109,9 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
         if (!read) PutWidth(block + kKmdfHeader, width, value);
         uint32_t returned = 0;
         // Sent once: this driver's requests are not repeated.
-        sent = os::Os().devices->Control(hw.device, read ? kRead[width] : kWrite[width], block, kKmdfHeader + width,
-                                         block, kKmdfHeader + width, &returned);
+        sent =
+            os::Os().devices->Control(hw.device, read ? kRead[width] : kWrite[width], block,
+                                      kKmdfHeader + width, block, kKmdfHeader + width, &returned);
         if (sent && read) result = GetWidth(block + kKmdfHeader, width);
         os::Os().devices->FreeRequest(block);
       }
@@ -108,14 +120,16 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
       return read ? result : 0;
     }
     case DriverKind::AddMem: {
-      static constexpr uint32_t kRead[] = {0, code::kAddMemReadPort8, code::kAddMemReadPort16, 0, code::kAddMemReadPort32};
+      static constexpr uint32_t kRead[] = {0, code::kAddMemReadPort8, code::kAddMemReadPort16, 0,
+                                           code::kAddMemReadPort32};
       static constexpr uint32_t kWrite[] = {0, code::kAddMemWritePort8, code::kAddMemWritePort16, 0,
                                             code::kAddMemWritePort32};
       uint8_t record[8] = {};
       Put32(record, port);
       if (!read) PutWidth(record + 4, width, value);
       uint8_t out[4] = {};
-      if (!SendPortRequest(read ? kRead[width] : kWrite[width], record, sizeof record, out, width)) return AllOnes(width);
+      if (!SendPortRequest(read ? kRead[width] : kWrite[width], record, sizeof record, out, width))
+        return AllOnes(width);
       return read ? GetWidth(out, width) : 0;
     }
     case DriverKind::MemIoVxd: {
@@ -131,8 +145,8 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
       Put32(block + 8, width);  // as the KMDFMEMIO record carries it
       Put32(block + 12, Address32(variable));
       if (!read) PutWidth(variable, width, value);
-      const bool sent = SendPortRequest(read ? code::kVxdReadPort : code::kVxdWritePort, block, kVxdRecord, block,
-                                        kVxdRecord);
+      const bool sent = SendPortRequest(read ? code::kVxdReadPort : code::kVxdWritePort, block,
+                                        kVxdRecord, block, kVxdRecord);
       const uint32_t result = sent ? GetWidth(variable, width) : AllOnes(width);
       os::Os().devices->FreeRequest(block);
       return read ? result : 0;
@@ -155,24 +169,26 @@ void MemoryAccess(bool read, const PhysicalRange& range) {
     case DriverKind::Torq: {
       const uint32_t headerMax = 17;
       std::vector<uint8_t> record(headerMax + (read ? 0 : range.length));
-      const uint32_t header = TorqHeader(record.data(), Address64(range), read ? kDirectionRead : kDirectionWrite,
-                                         range.length);
+      const uint32_t header = TorqHeader(record.data(), Address64(range),
+                                         read ? kDirectionRead : kDirectionWrite, range.length);
       if (!read) std::memcpy(record.data() + header, data, range.length);
-      os::Os().devices->Control(hw.device, code::kTorqMemory, record.data(), read ? header : header + range.length,
-                                data, range.length, &returned);
+      os::Os().devices->Control(hw.device, code::kTorqMemory, record.data(),
+                                read ? header : header + range.length, data, range.length,
+                                &returned);
       return;
     }
     case DriverKind::KmdfMemIo: {
       if (!OpenKmdfDevice()) return;
-      auto* block = static_cast<uint8_t*>(os::Os().devices->AllocateRequest(kKmdfHeader + range.length));
+      auto* block =
+          static_cast<uint8_t*>(os::Os().devices->AllocateRequest(kKmdfHeader + range.length));
       if (block) {
         Put32(block + 4, range.addressLow);
         Put32(block + 8, range.length);
         Put32(block + 12, Address32(block + kKmdfHeader));
         if (!read) std::memcpy(block + kKmdfHeader, data, range.length);
-        const bool sent = os::Os().devices->Control(hw.device, read ? code::kKmdfReadMemory : code::kKmdfWriteMemory,
-                                                    block, kKmdfHeader + range.length, block,
-                                                    kKmdfHeader + range.length, &returned);
+        const bool sent = os::Os().devices->Control(
+            hw.device, read ? code::kKmdfReadMemory : code::kKmdfWriteMemory, block,
+            kKmdfHeader + range.length, block, kKmdfHeader + range.length, &returned);
         // A refused read must not pass the record's empty data area off as memory.
         if (sent && read) std::memcpy(data, block + kKmdfHeader, range.length);
         os::Os().devices->FreeRequest(block);
@@ -186,11 +202,13 @@ void MemoryAccess(bool read, const PhysicalRange& range) {
       Put32(record.data(), range.addressLow);
       Put32(record.data() + 4, range.addressHigh);
       if (read) {
-        os::Os().devices->Control(hw.device, code::kAddMemReadMemory, record.data(), 8, data, range.length, &returned);
+        os::Os().devices->Control(hw.device, code::kAddMemReadMemory, record.data(), 8, data,
+                                  range.length, &returned);
       } else {
         std::memcpy(record.data() + 8, data, range.length);
         os::Os().devices->Control(hw.device, code::kAddMemWriteMemory, record.data(),
-                                  static_cast<uint32_t>(record.size()), data, range.length, &returned);
+                                  static_cast<uint32_t>(record.size()), data, range.length,
+                                  &returned);
       }
       return;
     }
@@ -199,12 +217,24 @@ void MemoryAccess(bool read, const PhysicalRange& range) {
 
 }  // namespace
 
-uint8_t ReadPort8(uint32_t port) { return static_cast<uint8_t>(PortAccess(true, 1, port, 0)); }
-uint16_t ReadPort16(uint32_t port) { return static_cast<uint16_t>(PortAccess(true, 2, port, 0)); }
-uint32_t ReadPort32(uint32_t port) { return PortAccess(true, 4, port, 0); }
-void WritePort8(uint32_t port, uint8_t value) { PortAccess(false, 1, port, value); }
-void WritePort16(uint32_t port, uint16_t value) { PortAccess(false, 2, port, value); }
-void WritePort32(uint32_t port, uint32_t value) { PortAccess(false, 4, port, value); }
+uint8_t ReadPort8(uint32_t port) {
+  return static_cast<uint8_t>(PortAccess(true, 1, port, 0));
+}
+uint16_t ReadPort16(uint32_t port) {
+  return static_cast<uint16_t>(PortAccess(true, 2, port, 0));
+}
+uint32_t ReadPort32(uint32_t port) {
+  return PortAccess(true, 4, port, 0);
+}
+void WritePort8(uint32_t port, uint8_t value) {
+  PortAccess(false, 1, port, value);
+}
+void WritePort16(uint32_t port, uint16_t value) {
+  PortAccess(false, 2, port, value);
+}
+void WritePort32(uint32_t port, uint32_t value) {
+  PortAccess(false, 4, port, value);
+}
 
 void ReadPhysical(PhysicalRange range) {
   if (range.length && range.buffer) MemoryAccess(true, range);

@@ -93,7 +93,9 @@ bool InstallAddMemService() {
   if (!manager) return false;
   std::string path;
   const os::ServiceRef service =
-      BuildDriverPath(&path) ? scm.CreateKernelDriver(manager, kAddMemServiceName, kAddMemServiceName, path) : 0;
+      BuildDriverPath(&path)
+          ? scm.CreateKernelDriver(manager, kAddMemServiceName, kAddMemServiceName, path)
+          : 0;
   if (!service) {
     scm.Close(manager);
     return false;

@@ -69,10 +69,12 @@ uint8_t ReadMailboxRegister(uint8_t index) {
 
 int EcMailboxCommand(uint8_t buffer[16]) {
   if (!WaitMailboxIdle()) return -1;
-  for (uint8_t i = 0; i < kDataRegisters; ++i) WriteMailboxRegister(kFirstDataRegister + i, buffer[2 + i]);
+  for (uint8_t i = 0; i < kDataRegisters; ++i)
+    WriteMailboxRegister(kFirstDataRegister + i, buffer[2 + i]);
   WriteMailboxRegister(kCommandRegister, buffer[0]);  // writing it starts the controller
   if (!WaitMailboxIdle()) return -1;
-  for (uint8_t i = 0; i < kDataRegisters; ++i) buffer[2 + i] = ReadMailboxRegister(kFirstDataRegister + i);
+  for (uint8_t i = 0; i < kDataRegisters; ++i)
+    buffer[2 + i] = ReadMailboxRegister(kFirstDataRegister + i);
   return 0;
 }
 

@@ -7,7 +7,9 @@ namespace {
 HardwareState g_state;
 }
 
-HardwareState& Hw() { return g_state; }
+HardwareState& Hw() {
+  return g_state;
+}
 
 void ResetHardwareState() {
   g_state.~HardwareState();

@@ -9,7 +9,9 @@ namespace {
 constexpr uint8_t kHold = 0xB1, kRelease = 0xB2, kGiveBackKeyboard = 0xB3, kGiveBackAux = 0xB4;
 constexpr uint8_t kEcPrefix = 0xBE, kEcRead = 0x80, kEcWrite = 0x81;
 
-KbcHoldState MakeState(uint8_t kind, uint8_t data) { return static_cast<KbcHoldState>(kind | data << 8); }
+KbcHoldState MakeState(uint8_t kind, uint8_t data) {
+  return static_cast<KbcHoldState>(kind | data << 8);
+}
 
 // Waits, then writes one data byte.
 bool SendData(uint8_t value) {
@@ -28,9 +30,15 @@ bool WaitOutputFull() {
 
 }  // namespace
 
-void KbcWriteCommand(uint8_t value) { WritePort8(kKbcCommandPort, value); }
-void KbcWriteData(uint8_t value) { WritePort8(kKbcDataPort, value); }
-uint8_t KbcReadStatus() { return ReadPort8(kKbcCommandPort); }
+void KbcWriteCommand(uint8_t value) {
+  WritePort8(kKbcCommandPort, value);
+}
+void KbcWriteData(uint8_t value) {
+  WritePort8(kKbcDataPort, value);
+}
+uint8_t KbcReadStatus() {
+  return ReadPort8(kKbcCommandPort);
+}
 
 bool KbcWaitInputEmpty(uint8_t* status) {
   WaitLimit limit(kKbcInputWait);
@@ -93,8 +101,8 @@ int ReadEcByte(uint16_t address) {
   int value = -1;
   if (HoldSucceeded(state)) {
     KbcWriteCommand(kEcPrefix);
-    if (SendData(kEcRead) && SendData(static_cast<uint8_t>(address >> 8)) && SendData(static_cast<uint8_t>(address)) &&
-        WaitOutputFull()) {
+    if (SendData(kEcRead) && SendData(static_cast<uint8_t>(address >> 8)) &&
+        SendData(static_cast<uint8_t>(address)) && WaitOutputFull()) {
       value = KbcReadData();
     }
   }

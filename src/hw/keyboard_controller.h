@@ -22,9 +22,15 @@ enum KbcHoldKind : uint8_t {
   // The controller never took a byte: nothing was sent, nothing to release.
   kKbcNotHeld = 0xFF,
 };
-inline uint8_t HoldKind(KbcHoldState s) { return static_cast<uint8_t>(s); }
-inline uint8_t HoldData(KbcHoldState s) { return static_cast<uint8_t>(s >> 8); }
-inline bool HoldSucceeded(KbcHoldState s) { return HoldKind(s) <= kKbcKeyboardPending; }
+inline uint8_t HoldKind(KbcHoldState s) {
+  return static_cast<uint8_t>(s);
+}
+inline uint8_t HoldData(KbcHoldState s) {
+  return static_cast<uint8_t>(s >> 8);
+}
+inline bool HoldSucceeded(KbcHoldState s) {
+  return HoldKind(s) <= kKbcKeyboardPending;
+}
 
 void KbcWriteCommand(uint8_t value);
 void KbcWriteData(uint8_t value);

@@ -11,7 +11,9 @@ namespace {
 
 // A zero byte in memory ends the comparison as a mismatch; the signatures
 // hold none, so this is a plain comparison of n bytes.
-bool MatchesAt(const uint8_t* at, const char* text, size_t n) { return std::memcmp(at, text, n) == 0; }
+bool MatchesAt(const uint8_t* at, const char* text, size_t n) {
+  return std::memcmp(at, text, n) == 0;
+}
 
 }  // namespace
 
@@ -23,7 +25,8 @@ uint64_t FindSignature(uint64_t address, uint32_t length, const char* signature,
   if (stride == 0) stride = 1;
   std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[length]());
   if (!work) return 0;
-  ReadPhysical(PhysicalRange{static_cast<uint32_t>(address), static_cast<uint32_t>(address >> 32), length, work.get()});
+  ReadPhysical(PhysicalRange{static_cast<uint32_t>(address), static_cast<uint32_t>(address >> 32),
+                             length, work.get()});
   // Offset 0 always; later offsets only while below length - n.
   for (uint64_t offset = 0; offset == 0 || offset < length - n; offset += stride) {
     if (MatchesAt(work.get() + offset, signature, n)) return address + offset;

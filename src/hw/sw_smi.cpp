@@ -35,7 +35,8 @@ bool CallSwSmi(uint16_t command, uint8_t* buffer, uint32_t inputLength) {
     return false;
   }
   const SwSmiDescriptor& smi = Hw().swSmi;
-  uint8_t record[kRecordSize] = {'C', 'X', static_cast<uint8_t>(command), static_cast<uint8_t>(command >> 8), 0};
+  uint8_t record[kRecordSize] = {'C', 'X', static_cast<uint8_t>(command),
+                                 static_cast<uint8_t>(command >> 8), 0};
   std::memcpy(record + kDataOffset, buffer, inputLength);
   const PhysicalRange mailbox{smi.MailboxAddress(), 0, kRecordSize, record};
 
@@ -59,7 +60,8 @@ bool CallSwSmi(uint16_t command, uint8_t* buffer, uint32_t inputLength) {
   // non-zero bytes are copied whole, without a terminator.
   const uint8_t* reply = record + kDataOffset;
   const void* end = std::memchr(reply, 0, kDataSize);
-  const size_t copied = end ? static_cast<size_t>(static_cast<const uint8_t*>(end) - reply) + 1 : kDataSize;
+  const size_t copied =
+      end ? static_cast<size_t>(static_cast<const uint8_t*>(end) - reply) + 1 : kDataSize;
   std::memcpy(buffer, reply, copied);
   std::memset(buffer + copied, 0, kDataSize - copied);
   return true;

@@ -2,8 +2,10 @@
 
 namespace hw {
 namespace {
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t Word(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
+}  // namespace
 
 SwSmiDescriptor SwSmiDescriptor::Parse(const uint8_t* record) {
   SwSmiDescriptor d;

@@ -9,9 +9,9 @@
 namespace hw {
 
 struct WaitBound {
-  const char* name;     // the log line written when the bound is reached
+  const char* name;  // the log line written when the bound is reached
   uint32_t milliseconds;
-  uint32_t polls;       // a backstop should the clock not advance
+  uint32_t polls;  // a backstop should the clock not advance
 };
 
 // An 8042 takes a byte within microseconds and an EC relay answers within a

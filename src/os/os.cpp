@@ -5,8 +5,12 @@ namespace {
 Platform g_platform;
 }
 
-Platform& Os() { return g_platform; }
+Platform& Os() {
+  return g_platform;
+}
 
-void InstallPlatform(const Platform& platform) { g_platform = platform; }
+void InstallPlatform(const Platform& platform) {
+  g_platform = platform;
+}
 
 }  // namespace os

@@ -217,11 +217,11 @@ class ServiceManager {
 class DialogEvents {
  public:
   virtual ~DialogEvents() = default;
-  virtual void OnInit(WindowRef dialog) = 0;                      // WM_INITDIALOG
-  virtual void OnCommand(WindowRef dialog, int commandId) = 0;    // WM_COMMAND (IDCANCEL = 2)
-  virtual void OnTimer(WindowRef dialog, int timerId) = 0;        // WM_TIMER
+  virtual void OnInit(WindowRef dialog) = 0;                    // WM_INITDIALOG
+  virtual void OnCommand(WindowRef dialog, int commandId) = 0;  // WM_COMMAND (IDCANCEL = 2)
+  virtual void OnTimer(WindowRef dialog, int timerId) = 0;      // WM_TIMER
   virtual void OnPrivate(WindowRef dialog, int message, uintptr_t wParam) = 0;  // WM_USER + n
-  virtual void OnDestroy(WindowRef dialog) = 0;                   // WM_DESTROY
+  virtual void OnDestroy(WindowRef dialog) = 0;                                 // WM_DESTROY
 };
 
 enum class Bullet { kInProgress, kDone };  // OBM_RGARROWD, OBM_CHECK
@@ -230,7 +230,8 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // DialogBoxParamA: runs the dialog until it ends; -1 when it cannot be created.
-  virtual intptr_t RunModal(ModuleRef module, int templateId, WindowRef owner, DialogEvents* events) = 0;
+  virtual intptr_t RunModal(ModuleRef module, int templateId, WindowRef owner,
+                            DialogEvents* events) = 0;
   virtual void End(WindowRef dialog, intptr_t result) = 0;
   // Shows the window minimised and then normal, so it comes to the front.
   virtual void Present(WindowRef dialog) = 0;

@@ -7,13 +7,20 @@ namespace package {
 
 const char* ArchiveResultText(ArchiveResult result) {
   switch (result) {
-    case ArchiveSuccess: return "Success";
-    case ArchiveEmpty: return "Archive empty; no files to extract";
-    case ArchivePathError: return "Error in supplied Path";
-    case ArchiveCreateFailed: return "Could not create output archive file";
-    case ArchiveNotPacked: return "Not a valid packed file";
-    case ArchiveExtractFailed: return "Failed while extracting one of the files";
-    case ArchiveOpenFailed: return "Input archive file failed to open";
+    case ArchiveSuccess:
+      return "Success";
+    case ArchiveEmpty:
+      return "Archive empty; no files to extract";
+    case ArchivePathError:
+      return "Error in supplied Path";
+    case ArchiveCreateFailed:
+      return "Could not create output archive file";
+    case ArchiveNotPacked:
+      return "Not a valid packed file";
+    case ArchiveExtractFailed:
+      return "Failed while extracting one of the files";
+    case ArchiveOpenFailed:
+      return "Input archive file failed to open";
   }
   return "Unknown archive result";
 }

@@ -21,9 +21,10 @@ std::string CheckedName(const RecordHeader& record) {
   const NameFault fault = CheckNameField(record.name, &stored);
   if (fault == NameFault::kNone) return stored;
   const char* field = reinterpret_cast<const char*>(record.name);
-  EndExtraction(ProgramName() + ": damaged package: member name \"" +
-                PrintableName(std::string_view(field, std::find(field, field + kNameSize, '\0') - field)) +
-                "\" " + NameFaultText(fault));
+  EndExtraction(
+      ProgramName() + ": damaged package: member name \"" +
+      PrintableName(std::string_view(field, std::find(field, field + kNameSize, '\0') - field)) +
+      "\" " + NameFaultText(fault));
 }
 
 // Copies the member's `size` bytes of data from the archive's current
@@ -31,8 +32,8 @@ std::string CheckedName(const RecordHeader& record) {
 // deleted, so no partial file stays behind.
 ArchiveResult CopyMember(os::File& archive, const std::string& storedName, int32_t size) {
   os::FileSystem& files = *os::Os().files;
-  os::FileHandle output = files.Open(storedName, os::Access::kWrite,
-                                     os::Disposition::kCreateAlways, os::Share::kRead);
+  os::FileHandle output =
+      files.Open(storedName, os::Access::kWrite, os::Disposition::kCreateAlways, os::Share::kRead);
   if (!output) return ArchiveCreateFailed;
   uint8_t buffer[kCopyBufferSize];
   uint32_t remaining = static_cast<uint32_t>(size);

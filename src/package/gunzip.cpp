@@ -40,7 +40,7 @@ void GunzipMember(const std::string& name) {
   if (output == nullptr) {
     const int error = errno;
     gzclose(input);
-    EndExtraction(name + ": " + std::strerror(error));
+    EndExtraction(ProgramName() + ": " + name + ": " + std::strerror(error));
   }
 
   char buffer[kDecompressionBufferSize];

@@ -7,7 +7,9 @@
 namespace package {
 namespace {
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool SameLetters(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -70,23 +72,32 @@ NameFault CheckStoredName(std::string_view stored) {
 NameFault CheckNameField(const uint8_t* field, std::string* stored) {
   const void* end = std::memchr(field, 0, kNameSize);
   if (end == nullptr) return NameFault::kNotTerminated;
-  stored->assign(reinterpret_cast<const char*>(field),
-                 static_cast<const uint8_t*>(end) - field);
+  stored->assign(reinterpret_cast<const char*>(field), static_cast<const uint8_t*>(end) - field);
   return CheckStoredName(*stored);
 }
 
 const char* NameFaultText(NameFault fault) {
   switch (fault) {
-    case NameFault::kNone: return "is valid";
-    case NameFault::kNotTerminated: return "is not terminated within its 260 bytes";
-    case NameFault::kTooLong: return "is longer than 259 bytes";
-    case NameFault::kEmpty: return "is empty";
-    case NameFault::kSeparator: return "holds a slash or backslash";
-    case NameFault::kColon: return "holds a colon";
-    case NameFault::kControlCharacter: return "holds a control character";
-    case NameFault::kReservedCharacter: return "holds one of * ? \" < > |";
-    case NameFault::kTrailingDotOrSpace: return "ends in a dot or a space";
-    case NameFault::kDeviceName: return "is a device name";
+    case NameFault::kNone:
+      return "is valid";
+    case NameFault::kNotTerminated:
+      return "is not terminated within its 260 bytes";
+    case NameFault::kTooLong:
+      return "is longer than 259 bytes";
+    case NameFault::kEmpty:
+      return "is empty";
+    case NameFault::kSeparator:
+      return "holds a slash or backslash";
+    case NameFault::kColon:
+      return "holds a colon";
+    case NameFault::kControlCharacter:
+      return "holds a control character";
+    case NameFault::kReservedCharacter:
+      return "holds one of * ? \" < > |";
+    case NameFault::kTrailingDotOrSpace:
+      return "ends in a dot or a space";
+    case NameFault::kDeviceName:
+      return "is a device name";
   }
   return "is invalid";
 }

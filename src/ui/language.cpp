@@ -31,7 +31,8 @@ constexpr size_t kNameBufferSize = 1024;
 // long for its buffer.
 std::string ExtractionDirectory() {
   std::string temp;
-  if (!os::Os().system->GetVariable("TEMP", &temp) || temp.empty() || temp.size() >= kTempBufferSize)
+  if (!os::Os().system->GetVariable("TEMP", &temp) || temp.empty() ||
+      temp.size() >= kTempBufferSize)
     return "C:\\";
   return temp;
 }
@@ -50,7 +51,8 @@ std::string LanguageLibraryName(uint16_t languageId, bool amiFirmware) {
 }
 
 bool LoadLanguageModule() {
-  const std::string name = LanguageLibraryName(os::Os().system->SystemDefaultLanguage(), app::Run().AmiFirmware);
+  const std::string name =
+      LanguageLibraryName(os::Os().system->SystemDefaultLanguage(), app::Run().AmiFirmware);
   const std::string directory = ExtractionDirectory();
   os::Os().files->ChangeDirectory(directory);
   if (name.size() >= kNameBufferSize || !package::ExtractSingleMember(name.c_str())) return false;

@@ -79,8 +79,10 @@ class ProgressEvents : public os::DialogEvents {
     SetText(dialog, kIntroText, 1);
     SetText(dialog, kUnpackText, 2);
     SetText(dialog, kBiosText, dmiOnly ? 24 : 3);
-    if (dmiOnly) dialogs.SetItemText(dialog, kMicomText, "");
-    else SetText(dialog, kMicomText, 4);
+    if (dmiOnly)
+      dialogs.SetItemText(dialog, kMicomText, "");
+    else
+      SetText(dialog, kMicomText, 4);
     SetText(dialog, kCurrentVersionLabel, 17);
     SetText(dialog, kNewVersionLabel, 18);
     if (!ExtractPackage()) {
@@ -93,7 +95,8 @@ class ProgressEvents : public os::DialogEvents {
   }
 
   void OnCommand(os::WindowRef dialog, int commandId) override {
-    if (commandId == kCancelCommand && app::Run().UpdateInProgress == 0) os::Os().dialogs->End(dialog, 0);
+    if (commandId == kCancelCommand && app::Run().UpdateInProgress == 0)
+      os::Os().dialogs->End(dialog, 0);
     StopSpinner(dialog);
   }
 
@@ -163,7 +166,9 @@ void SetStatusText(uint32_t textId) {
 
 void SetTaskBullet(int control, bool done) {
   const os::WindowRef dialog = app::Run().ProgressDialog;
-  if (dialog) os::Os().dialogs->SetItemBullet(dialog, control, done ? os::Bullet::kDone : os::Bullet::kInProgress);
+  if (dialog)
+    os::Os().dialogs->SetItemBullet(dialog, control,
+                                    done ? os::Bullet::kDone : os::Bullet::kInProgress);
 }
 
 void StopAnimation() {

@@ -39,7 +39,8 @@ int Extract(const std::string& packagePath, const std::string& scratch) {
 
   uint64_t bytes = 0;
   int files = 0;
-  for (const fs::directory_entry& entry : fs::directory_iterator(notebook.files().HostPath("C:\\Work"))) {
+  for (const fs::directory_entry& entry :
+       fs::directory_iterator(notebook.files().HostPath("C:\\Work"))) {
     bytes += entry.file_size();
     ++files;
   }
@@ -56,7 +57,8 @@ int Split(const std::string& packagePath, const std::string& dir) {
   uint8_t dos[package::kDosHeaderSize], header[package::kHeaderSize];
   int status = 1;
   if (std::fread(dos, 1, sizeof dos, in) == sizeof dos &&
-      std::fseek(in, static_cast<long>(package::ReadLe32(dos + package::kArchiveOffsetField)), SEEK_SET) == 0 &&
+      std::fseek(in, static_cast<long>(package::ReadLe32(dos + package::kArchiveOffsetField)),
+                 SEEK_SET) == 0 &&
       std::fread(header, 1, sizeof header, in) == sizeof header && package::HasMagic(header)) {
     status = 0;
     const int32_t count = static_cast<int32_t>(package::ReadLe32(header + 8));
@@ -87,6 +89,7 @@ int Split(const std::string& packagePath, const std::string& dir) {
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--split") return Split(argv[2], argv[3]);
   if (argc == 3) return Extract(argv[1], argv[2]);
-  std::fprintf(stderr, "usage: bench_extract PACKAGE SCRATCH | bench_extract --split PACKAGE DIR\n");
+  std::fprintf(stderr,
+               "usage: bench_extract PACKAGE SCRATCH | bench_extract --split PACKAGE DIR\n");
   return 2;
 }

@@ -2,9 +2,11 @@
 
 #include <ntimage.h>
 
-typedef NTSTATUS(NTAPI* CopyFunction)(HANDLE process, void* address, void* buffer, SIZE_T size, SIZE_T* done);
+typedef NTSTATUS(NTAPI* CopyFunction)(HANDLE process, void* address, void* buffer, SIZE_T size,
+                                      SIZE_T* done);
 
-NTSYSAPI PVOID NTAPI RtlImageDirectoryEntryToData(PVOID base, BOOLEAN image, USHORT directory, PULONG size);
+NTSYSAPI PVOID NTAPI RtlImageDirectoryEntryToData(PVOID base, BOOLEAN image, USHORT directory,
+                                                  PULONG size);
 
 static CopyFunction readMemory, writeMemory;
 
@@ -67,11 +69,14 @@ BOOLEAN CallerMemoryInit(void) {
 
 BOOLEAN ReadCallerMemory(HANDLE process, ULONG address, void* to, ULONG size) {
   SIZE_T done = 0;
-  return readMemory && NT_SUCCESS(readMemory(process, (void*)(ULONG_PTR)address, to, size, &done)) && done == size;
+  return readMemory &&
+         NT_SUCCESS(readMemory(process, (void*)(ULONG_PTR)address, to, size, &done)) &&
+         done == size;
 }
 
 BOOLEAN WriteCallerMemory(HANDLE process, ULONG address, const void* from, ULONG size) {
   SIZE_T done = 0;
-  return writeMemory && NT_SUCCESS(writeMemory(process, (void*)(ULONG_PTR)address, (void*)from, size, &done)) &&
+  return writeMemory &&
+         NT_SUCCESS(writeMemory(process, (void*)(ULONG_PTR)address, (void*)from, size, &done)) &&
          done == size;
 }

@@ -40,15 +40,16 @@ bool LoadImage() {
           machine_file::Fault::kNone) {
     return false;
   }
-  std::memcpy(static_cast<void*>(image.get()), bytes.data() + machine_file::kHeaderSize, sizeof(machine::Machine));
+  std::memcpy(static_cast<void*>(image.get()), bytes.data() + machine_file::kHeaderSize,
+              sizeof(machine::Machine));
   return true;
 }
 
 // Opens a device as the updater does; a failure is a failed check that
 // names the error.
 HANDLE Open(const char* name) {
-  HANDLE device =
-      CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE device = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   const DWORD error = device == INVALID_HANDLE_VALUE ? GetLastError() : 0;
   check::Record(device != INVALID_HANDLE_VALUE, __FILE__, __LINE__, name,
                 "open failed with error " + check::Describe(error));
@@ -63,7 +64,8 @@ struct Answer {
 
 Answer Send(HANDLE device, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize) {
   DWORD returned = 0;
-  const BOOL ok = DeviceIoControl(device, code, const_cast<void*>(in), inSize, out, outSize, &returned, nullptr);
+  const BOOL ok = DeviceIoControl(device, code, const_cast<void*>(in), inSize, out, outSize,
+                                  &returned, nullptr);
   return {ok != FALSE, returned, ok ? 0 : GetLastError()};
 }
 
@@ -154,11 +156,13 @@ TEST_CASE(nt_torq_requests) {
   CHECK_EQ(a.returned, 1u);
   CHECK_EQ(status, image->kbc.ReadStatus(0));
   // A CMOS write and read back: index 0x21 gets 0x3C.
-  for (const auto& [port, value] : {std::pair<uint8_t, uint8_t>{0x70, 0x21}, {0x71, 0x3C}, {0x70, 0x21}}) {
+  for (const auto& [port, value] :
+       {std::pair<uint8_t, uint8_t>{0x70, 0x21}, {0x71, 0x3C}, {0x70, 0x21}}) {
     record = TorqRecord(wow64, port, 0, 1);
     record.push_back(value);
     uint8_t ignored = 0;
-    CHECK(Send(device, 0x9C412008, record.data(), static_cast<DWORD>(record.size()), &ignored, 1).ok);
+    CHECK(
+        Send(device, 0x9C412008, record.data(), static_cast<DWORD>(record.size()), &ignored, 1).ok);
   }
   record = TorqRecord(wow64, 0x71, 1, 1);
   uint8_t cmos = 0;
@@ -167,7 +171,8 @@ TEST_CASE(nt_torq_requests) {
   // 16 bytes of firmware memory.
   record = TorqRecord(wow64, 0xF0000, 1, 16);
   uint8_t memory[16] = {};
-  a = Send(device, 0x9C41200C, record.data(), static_cast<DWORD>(record.size()), memory, sizeof memory);
+  a = Send(device, 0x9C41200C, record.data(), static_cast<DWORD>(record.size()), memory,
+           sizeof memory);
   CHECK(a.ok);
   CHECK_EQ(a.returned, 16u);
   CHECK(std::memcmp(memory, image->memory.firmware, 16) == 0);
@@ -307,9 +312,10 @@ TEST_CASE(nt_dump_state) {
 TEST_CASE(nt_service_with_missing_file) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
   if (!CHECK(manager != nullptr)) return;
-  SC_HANDLE service = CreateServiceA(manager, "OrvMissingDriver", "OrvMissingDriver", SERVICE_ALL_ACCESS,
-                                     SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                     "C:\\orvanta-test\\NO_SUCH.SYS", nullptr, nullptr, nullptr, nullptr, nullptr);
+  SC_HANDLE service =
+      CreateServiceA(manager, "OrvMissingDriver", "OrvMissingDriver", SERVICE_ALL_ACCESS,
+                     SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                     "C:\\orvanta-test\\NO_SUCH.SYS", nullptr, nullptr, nullptr, nullptr, nullptr);
   if (CHECK(service != nullptr)) {
     const BOOL started = StartServiceA(service, 0, nullptr);
     const DWORD error = started ? 0 : GetLastError();
@@ -336,7 +342,8 @@ void Benchmark() {
   for (int i = 0; i < kRequests; ++i) Send(device, 0x222038, record, sizeof record, out, 1);
   QueryPerformanceCounter(&end);
   CloseHandle(device);
-  std::printf("port request: %.1f us\n", 1e6 * double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart) / kRequests);
+  std::printf("port request: %.1f us\n",
+              1e6 * double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart) / kRequests);
   QueryPerformanceCounter(&start);
   for (int i = 0; i < kCycles; ++i) {
     device = Open("\\\\.\\ADDMEM");
@@ -358,9 +365,12 @@ int main(int argc, char** argv) {
   }
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i];
-    if (option == "--image") imagePath = argv[i + 1];
-    else if (option == "--wow64") wow64 = std::strcmp(argv[i + 1], "1") == 0;
-    else if (option == "--only") only = argv[i + 1];
+    if (option == "--image")
+      imagePath = argv[i + 1];
+    else if (option == "--wow64")
+      wow64 = std::strcmp(argv[i + 1], "1") == 0;
+    else if (option == "--only")
+      only = argv[i + 1];
   }
   if (!LoadImage()) {
     std::printf("cannot use the machine image %s\n0 passed, 1 failed\n", imagePath.c_str());

@@ -17,7 +17,9 @@ struct DriverMachine {
   uint32_t savedAnswers;
 };
 
-DriverMachine& At(void* storage) { return *static_cast<DriverMachine*>(storage); }
+DriverMachine& At(void* storage) {
+  return *static_cast<DriverMachine*>(storage);
+}
 
 struct CallerBridge {
   const OrvCaller* caller;
@@ -39,26 +41,33 @@ static_assert(ORV_DRIVER_TORQ == static_cast<int>(machine::Driver::kTorq) &&
               ORV_DRIVER_ADDMEM == static_cast<int>(machine::Driver::kAddMem) &&
               ORV_DRIVER_MEMIOVXD == static_cast<int>(machine::Driver::kMemIoVxd));
 
-extern "C" size_t OrvStorageSize(void) { return sizeof(DriverMachine); }
-extern "C" size_t OrvModelSize(void) { return sizeof(machine::Machine); }
+extern "C" size_t OrvStorageSize(void) {
+  return sizeof(DriverMachine);
+}
+extern "C" size_t OrvModelSize(void) {
+  return sizeof(machine::Machine);
+}
 
-extern "C" const char* OrvCheckImage(void* storage, const uint8_t header[ORV_FILE_HEADER_SIZE], uint64_t fileSize) {
+extern "C" const char* OrvCheckImage(void* storage, const uint8_t header[ORV_FILE_HEADER_SIZE],
+                                     uint64_t fileSize) {
   machine_file::Header unused;
-  const machine_file::Fault fault =
-      machine_file::ReadHeader(At(storage).machine, header, fileSize, machine_file::Kind::kImage, &unused);
+  const machine_file::Fault fault = machine_file::ReadHeader(At(storage).machine, header, fileSize,
+                                                             machine_file::Kind::kImage, &unused);
   return fault == machine_file::Fault::kNone ? nullptr : machine_file::Describe(fault);
 }
 
 extern "C" void OrvMachineAdopt(void* storage, const uint8_t header[ORV_FILE_HEADER_SIZE]) {
   DriverMachine& d = At(storage);
   machine_file::Header h;
-  machine_file::ReadHeader(d.machine, header, machine_file::kFileSize, machine_file::Kind::kImage, &h);
+  machine_file::ReadHeader(d.machine, header, machine_file::kFileSize, machine_file::Kind::kImage,
+                           &h);
   d.requestMicros = h.requestMicros;
   d.now = d.machine.Now();
   d.saved = false;
 }
 
-extern "C" int OrvHandleRequest(void* storage, int driver, const OrvRequest* r, uint32_t* information) {
+extern "C" int OrvHandleRequest(void* storage, int driver, const OrvRequest* r,
+                                uint32_t* information) {
   DriverMachine& d = At(storage);
   *information = 0;
   if (driver < ORV_DRIVER_TORQ || driver > ORV_DRIVER_MEMIOVXD) return 0;
@@ -66,10 +75,15 @@ extern "C" int OrvHandleRequest(void* storage, int driver, const OrvRequest* r, 
   d.machine.SetTime(d.now);
   CallerBridge bridge{r->caller};
   const machine::CallerMemory caller{&bridge, &CallerBridge::Read, &CallerBridge::Write};
-  const machine::DriverRequest request{r->code,       r->buffer,           r->inputSize,
-                                       r->outputSize, r->callerIsWow64 != 0, r->callerBufferAddress,
+  const machine::DriverRequest request{r->code,
+                                       r->buffer,
+                                       r->inputSize,
+                                       r->outputSize,
+                                       r->callerIsWow64 != 0,
+                                       r->callerBufferAddress,
                                        r->caller ? &caller : nullptr};
-  const bool honoured = machine::HandleRequest(d.machine, static_cast<machine::Driver>(driver), request, information);
+  const bool honoured =
+      machine::HandleRequest(d.machine, static_cast<machine::Driver>(driver), request, information);
   // Never report more output than the caller's buffer holds.
   if (*information > r->outputSize) *information = r->outputSize;
   return honoured ? 1 : 0;
@@ -77,8 +91,9 @@ extern "C" int OrvHandleRequest(void* storage, int driver, const OrvRequest* r, 
 
 extern "C" void OrvStateHeader(void* storage, int driver, uint8_t header[ORV_FILE_HEADER_SIZE]) {
   DriverMachine& d = At(storage);
-  machine_file::WriteHeader(d.machine, {machine_file::Kind::kState, d.requestMicros, static_cast<uint32_t>(driver)},
-                            header);
+  machine_file::WriteHeader(
+      d.machine, {machine_file::Kind::kState, d.requestMicros, static_cast<uint32_t>(driver)},
+      header);
 }
 
 extern "C" size_t OrvStateChangedFrom(void* storage) {
@@ -87,10 +102,12 @@ extern "C" size_t OrvStateChangedFrom(void* storage) {
   const uint32_t since = m.logged - d.savedLogged;
   if (!d.saved || since > machine::Machine::kLogSize || m.smi.answered != d.savedAnswers) return 0;
   for (uint32_t n = d.savedLogged; n != m.logged; ++n) {
-    if (m.log[n % machine::Machine::kLogSize].kind == machine::RequestRecord::kMemoryWrite) return 0;
+    if (m.log[n % machine::Machine::kLogSize].kind == machine::RequestRecord::kMemoryWrite)
+      return 0;
   }
   // Memory is the model's first member; everything after it is rewritten.
-  return static_cast<size_t>(reinterpret_cast<const uint8_t*>(&m.kbc) - reinterpret_cast<const uint8_t*>(&m));
+  return static_cast<size_t>(reinterpret_cast<const uint8_t*>(&m.kbc) -
+                             reinterpret_cast<const uint8_t*>(&m));
 }
 
 extern "C" void OrvStateWritten(void* storage) {

@@ -49,7 +49,8 @@ size_t OrvModelSize(void);
 /* Checks an image header against the image file's size; on success the
  * caller reads the OrvModelSize() bytes after the header into `storage`
  * and calls OrvMachineAdopt. Returns null or the reason for refusing. */
-const char* OrvCheckImage(void* storage, const uint8_t header[ORV_FILE_HEADER_SIZE], uint64_t fileSize);
+const char* OrvCheckImage(void* storage, const uint8_t header[ORV_FILE_HEADER_SIZE],
+                          uint64_t fileSize);
 void OrvMachineAdopt(void* storage, const uint8_t header[ORV_FILE_HEADER_SIZE]);
 /* One request, on the driver's clock (advanced per request as in the native
  * run). Nonzero when honoured; *information: output bytes. */

@@ -16,7 +16,8 @@ class Fingerprint {
     }
   }
   void AddOffset(const void* base, const void* member) {
-    Add(static_cast<uint64_t>(static_cast<const uint8_t*>(member) - static_cast<const uint8_t*>(base)));
+    Add(static_cast<uint64_t>(static_cast<const uint8_t*>(member) -
+                              static_cast<const uint8_t*>(base)));
   }
   uint32_t Value() const { return hash_; }
 
@@ -69,14 +70,15 @@ void WriteHeader(const machine::Machine& any, const Header& header, uint8_t out[
   machine::Store32(out + 28, header.driver);
 }
 
-Fault ReadHeader(const machine::Machine& any, const uint8_t in[kHeaderSize], uint64_t fileSize, Kind expected,
-                 Header* header) {
+Fault ReadHeader(const machine::Machine& any, const uint8_t in[kHeaderSize], uint64_t fileSize,
+                 Kind expected, Header* header) {
   for (size_t i = 0; i < sizeof kMagic; ++i) {
     if (in[i] != kMagic[i]) return Fault::kMagic;
   }
   if (machine::Load32(in + 8) != kFormatVersion) return Fault::kVersion;
   if (machine::Load32(in + 12) != static_cast<uint32_t>(expected)) return Fault::kKind;
-  if (machine::Load32(in + 20) != sizeof(machine::Machine) || fileSize != kFileSize) return Fault::kSize;
+  if (machine::Load32(in + 20) != sizeof(machine::Machine) || fileSize != kFileSize)
+    return Fault::kSize;
   if (machine::Load32(in + 16) != LayoutFingerprint(any)) return Fault::kLayout;
   const uint32_t driver = machine::Load32(in + 28);
   if (expected == Kind::kImage ? driver != kNoDriver : driver > 3) return Fault::kDriver;
@@ -88,13 +90,20 @@ Fault ReadHeader(const machine::Machine& any, const uint8_t in[kHeaderSize], uin
 
 const char* Describe(Fault fault) {
   switch (fault) {
-    case Fault::kNone: return "valid";
-    case Fault::kSize: return "wrong size for this build's machine";
-    case Fault::kMagic: return "not a machine file";
-    case Fault::kVersion: return "unknown format version";
-    case Fault::kKind: return "wrong kind (image where a state is expected, or the reverse)";
-    case Fault::kLayout: return "made by a build with another machine layout";
-    case Fault::kDriver: return "bad driver field";
+    case Fault::kNone:
+      return "valid";
+    case Fault::kSize:
+      return "wrong size for this build's machine";
+    case Fault::kMagic:
+      return "not a machine file";
+    case Fault::kVersion:
+      return "unknown format version";
+    case Fault::kKind:
+      return "wrong kind (image where a state is expected, or the reverse)";
+    case Fault::kLayout:
+      return "made by a build with another machine layout";
+    case Fault::kDriver:
+      return "bad driver field";
   }
   return "unknown fault";
 }

@@ -36,7 +36,8 @@ uint32_t LayoutFingerprint(const machine::Machine& any);
 void WriteHeader(const machine::Machine& any, const Header& header, uint8_t out[kHeaderSize]);
 // Checks a header against the file's size and the expected kind; fills
 // `header` when it passes.
-Fault ReadHeader(const machine::Machine& any, const uint8_t in[kHeaderSize], uint64_t fileSize, Kind expected, Header* header);
+Fault ReadHeader(const machine::Machine& any, const uint8_t in[kHeaderSize], uint64_t fileSize,
+                 Kind expected, Header* header);
 const char* Describe(Fault fault);
 
 }  // namespace machine_file

@@ -17,7 +17,9 @@ nlohmann::json TestProfile() {
   return nlohmann::json::parse(in);
 }
 
-std::vector<uint8_t> TestImage() { return machine_tools::MakeImage(TestProfile()); }
+std::vector<uint8_t> TestImage() {
+  return machine_tools::MakeImage(TestProfile());
+}
 
 std::string Refusal(const std::vector<uint8_t>& bytes, Kind kind) {
   machine_tools::MachineFile file;
@@ -29,10 +31,10 @@ TEST(MachineImage, CarriesTheProfilesHardwareBehindAFixedHeader) {
   const std::vector<uint8_t> bytes = TestImage();
   ASSERT_EQ(bytes.size(), machine_file::kHeaderSize + sizeof(machine::Machine));
   EXPECT_EQ(std::memcmp(bytes.data(), "ORVMACH\x1A", 8), 0);
-  EXPECT_EQ(bytes[8], 1);                                       // format version
-  EXPECT_EQ(bytes[12], 1);                                      // an image
+  EXPECT_EQ(bytes[8], 1);   // format version
+  EXPECT_EQ(bytes[12], 1);  // an image
   EXPECT_EQ(machine::Load32(&bytes[20]), sizeof(machine::Machine));
-  EXPECT_EQ(machine::Load32(&bytes[24]), 60u);                  // clock step per request
+  EXPECT_EQ(machine::Load32(&bytes[24]), 60u);  // clock step per request
   EXPECT_EQ(machine::Load32(&bytes[28]), machine_file::kNoDriver);
 
   machine_tools::MachineFile image;
@@ -54,7 +56,8 @@ TEST(MachineImage, RefusesFilesItCannotTrust) {
   std::vector<uint8_t> longer = good;
   longer.push_back(0);
   EXPECT_EQ(Refusal(longer, Kind::kImage), "wrong size for this build's machine");
-  EXPECT_EQ(Refusal(std::vector<uint8_t>(good.begin(), good.begin() + 31), Kind::kImage), "too short for a machine file");
+  EXPECT_EQ(Refusal(std::vector<uint8_t>(good.begin(), good.begin() + 31), Kind::kImage),
+            "too short for a machine file");
 
   std::vector<uint8_t> bytes = good;
   bytes[8] = 2;
@@ -65,7 +68,8 @@ TEST(MachineImage, RefusesFilesItCannotTrust) {
   bytes = good;
   bytes[16] ^= 1;
   EXPECT_EQ(Refusal(bytes, Kind::kImage), "made by a build with another machine layout");
-  EXPECT_EQ(Refusal(good, Kind::kState), "wrong kind (image where a state is expected, or the reverse)");
+  EXPECT_EQ(Refusal(good, Kind::kState),
+            "wrong kind (image where a state is expected, or the reverse)");
   bytes = good;
   bytes[28] = 0;  // an image that claims a driver wrote it
   EXPECT_EQ(Refusal(bytes, Kind::kImage), "bad driver field");
@@ -80,25 +84,28 @@ TEST(MachineState, DescribesChangesAgainstTheImageAndTheRequestLog) {
   for (const auto& [port, value] : {std::pair<uint8_t, uint8_t>{0x70, 0x21}, {0x71, 0x3C}}) {
     uint8_t record[8] = {port, 0, 0, 0, value, 0, 0, 0};
     uint32_t information = 0;
-    ASSERT_TRUE(machine::HandleRequest(*m, machine::Driver::kAddMem, {0x222034, record, 8, 1, false, 0, nullptr},
-                                       &information));
+    ASSERT_TRUE(machine::HandleRequest(*m, machine::Driver::kAddMem,
+                                       {0x222034, record, 8, 1, false, 0, nullptr}, &information));
   }
   uint8_t broken[7] = {};
   uint32_t information = 0;
-  EXPECT_FALSE(machine::HandleRequest(*m, machine::Driver::kAddMem, {0x222038, broken, 7, 1, false, 0, nullptr},
-                                      &information));
-  ASSERT_TRUE(machine_tools::ParseMachineFile(machine_tools::StateBytes(*m, 60, machine::Driver::kAddMem),
-                                              Kind::kState, &state, &error))
+  EXPECT_FALSE(machine::HandleRequest(*m, machine::Driver::kAddMem,
+                                      {0x222038, broken, 7, 1, false, 0, nullptr}, &information));
+  ASSERT_TRUE(machine_tools::ParseMachineFile(
+      machine_tools::StateBytes(*m, 60, machine::Driver::kAddMem), Kind::kState, &state, &error))
       << error;
 
   const std::string text = machine_tools::DescribeState(state, &image);
   EXPECT_NE(text.find("driver addmem\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("requests torq=0 kmdfmemio=0 addmem=2 memiovxd=0\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("refused torq=0 kmdfmemio=0 addmem=1 memiovxd=0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("requests torq=0 kmdfmemio=0 addmem=2 memiovxd=0\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("refused torq=0 kmdfmemio=0 addmem=1 memiovxd=0\n"), std::string::npos)
+      << text;
   EXPECT_NE(text.find("cmos0 0x0021=0x3C\n"), std::string::npos) << text;
   EXPECT_EQ(text.find("cmos1"), std::string::npos) << "unchanged bank listed:\n" << text;
   EXPECT_EQ(text.find("memory"), std::string::npos) << "unchanged memory listed:\n" << text;
-  EXPECT_NE(text.find("0 addmem port-write code=0x00222034 target=0x0070 width=1 value=0x21\n"), std::string::npos)
+  EXPECT_NE(text.find("0 addmem port-write code=0x00222034 target=0x0070 width=1 value=0x21\n"),
+            std::string::npos)
       << text;
   EXPECT_NE(text.find("2 addmem refused code=0x00222038"), std::string::npos) << text;
 
@@ -117,13 +124,14 @@ TEST(MachineState, LogShowsOnlyTheRecordsTheRingStillHolds) {
   for (uint32_t i = 0; i < total; ++i) {
     uint8_t record[8] = {0x64, 0, 0, 0, 0, 0, 0, 0};
     uint32_t information = 0;
-    ASSERT_TRUE(machine::HandleRequest(*m, machine::Driver::kAddMem, {0x222038, record, 8, 1, false, 0, nullptr},
-                                       &information));
+    ASSERT_TRUE(machine::HandleRequest(*m, machine::Driver::kAddMem,
+                                       {0x222038, record, 8, 1, false, 0, nullptr}, &information));
   }
-  ASSERT_TRUE(machine_tools::ParseMachineFile(machine_tools::StateBytes(*m, 60, machine::Driver::kAddMem),
-                                              Kind::kState, &state, &error));
+  ASSERT_TRUE(machine_tools::ParseMachineFile(
+      machine_tools::StateBytes(*m, 60, machine::Driver::kAddMem), Kind::kState, &state, &error));
   const std::string text = machine_tools::DescribeState(state, &image);
-  EXPECT_NE(text.find("log total=515 kept=512\n3 addmem port-read"), std::string::npos) << text.substr(0, 600);
+  EXPECT_NE(text.find("log total=515 kept=512\n3 addmem port-read"), std::string::npos)
+      << text.substr(0, 600);
   EXPECT_EQ(text.find("\n2 addmem"), std::string::npos);
   EXPECT_NE(text.find("\n514 addmem port-read"), std::string::npos);
 }

@@ -22,11 +22,13 @@ struct MachineFile {
 // std::runtime_error naming the field when the profile is malformed.
 std::vector<uint8_t> MakeImage(const nlohmann::json& profile);
 // The bytes of a state file as a driver of `driver` would write it.
-std::vector<uint8_t> StateBytes(const machine::Machine& m, uint32_t requestMicros, machine::Driver driver);
+std::vector<uint8_t> StateBytes(const machine::Machine& m, uint32_t requestMicros,
+                                machine::Driver driver);
 
 // Reads and checks a machine file of the expected kind; false with a
 // reason in `error` when it cannot be used.
-bool ReadMachineFile(const std::string& path, machine_file::Kind kind, MachineFile* file, std::string* error);
+bool ReadMachineFile(const std::string& path, machine_file::Kind kind, MachineFile* file,
+                     std::string* error);
 bool ParseMachineFile(const std::vector<uint8_t>& bytes, machine_file::Kind kind, MachineFile* file,
                       std::string* error);
 

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
   // Written beside the target and renamed, so a driver never meets half a file.
   const std::string partial = std::string(argv[2]) + ".partial";
   std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
   out.close();
   if (!out || std::rename(partial.c_str(), argv[2]) != 0) {
     std::remove(partial.c_str());

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   machine_tools::MachineFile state, image;
   std::string error;
   if (!machine_tools::ReadMachineFile(argv[1], machine_file::Kind::kState, &state, &error) ||
-      (argc == 3 && !machine_tools::ReadMachineFile(argv[2], machine_file::Kind::kImage, &image, &error))) {
+      (argc == 3 &&
+       !machine_tools::ReadMachineFile(argv[2], machine_file::Kind::kImage, &image, &error))) {
     std::fprintf(stderr, "print_machine_state: %s\n", error.c_str());
     return 1;
   }

@@ -35,9 +35,9 @@
 #define IMAGE_FILE L"\\??\\C:\\orvanta-test\\machine.bin"
 #define POOL_TAG 0x6D76724Fu /* "Orvm" */
 
-
 /* Process access rights, which the kernel headers leave to winnt.h. */
-#define CALLER_ACCESS (0x0008 /* VM operation */ | 0x0010 /* VM read */ | 0x0020 /* VM write */ | 0x0400 /* query */)
+#define CALLER_ACCESS \
+  (0x0008 /* VM operation */ | 0x0010 /* VM read */ | 0x0020 /* VM write */ | 0x0400 /* query */)
 
 static void* machine;
 static PDEVICE_OBJECT device;
@@ -55,9 +55,11 @@ typedef struct Caller {
   int wow64;
 } Caller;
 
-static void InitName(UNICODE_STRING* name, OBJECT_ATTRIBUTES* attributes, PCWSTR text, ULONG flags) {
+static void InitName(UNICODE_STRING* name, OBJECT_ATTRIBUTES* attributes, PCWSTR text,
+                     ULONG flags) {
   RtlInitUnicodeString(name, text);
-  InitializeObjectAttributes(attributes, name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE | flags, NULL, NULL);
+  InitializeObjectAttributes(attributes, name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE | flags,
+                             NULL, NULL);
 }
 
 static NTSTATUS OpenFile(HANDLE* file, PCWSTR path, ACCESS_MASK access, ULONG disposition) {
@@ -65,8 +67,9 @@ static NTSTATUS OpenFile(HANDLE* file, PCWSTR path, ACCESS_MASK access, ULONG di
   OBJECT_ATTRIBUTES attributes;
   IO_STATUS_BLOCK io;
   InitName(&name, &attributes, path, 0);
-  return ZwCreateFile(file, access | SYNCHRONIZE, &attributes, &io, NULL, FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ,
-                      disposition, FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE, NULL, 0);
+  return ZwCreateFile(file, access | SYNCHRONIZE, &attributes, &io, NULL, FILE_ATTRIBUTE_NORMAL,
+                      FILE_SHARE_READ, disposition,
+                      FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE, NULL, 0);
 }
 
 static NTSTATUS ReadExactly(HANDLE file, void* to, ULONG size, ULONG offset) {
@@ -123,8 +126,8 @@ static void SaveState(void) {
   at.QuadPart = 0;
   if (NT_SUCCESS(ZwWriteFile(file, NULL, NULL, NULL, &io, header, sizeof header, &at, NULL))) {
     at.QuadPart = sizeof header + from;
-    if (NT_SUCCESS(ZwWriteFile(file, NULL, NULL, NULL, &io, (UCHAR*)machine + from, (ULONG)(OrvModelSize() - from),
-                               &at, NULL))) {
+    if (NT_SUCCESS(ZwWriteFile(file, NULL, NULL, NULL, &io, (UCHAR*)machine + from,
+                               (ULONG)(OrvModelSize() - from), &at, NULL))) {
       OrvStateWritten(machine);
       unsaved = 0;
     }
@@ -155,7 +158,8 @@ static NTSTATUS NTAPI OnCreate(PDEVICE_OBJECT object, IRP* irp) {
   id.UniqueThread = NULL;
   status = ZwOpenProcess(&caller->process, CALLER_ACCESS, &attributes, &id);
   if (NT_SUCCESS(status)) {
-    status = ZwQueryInformationProcess(caller->process, ProcessWow64Information, &wow64, sizeof wow64, NULL);
+    status = ZwQueryInformationProcess(caller->process, ProcessWow64Information, &wow64,
+                                       sizeof wow64, NULL);
     if (!NT_SUCCESS(status)) ZwClose(caller->process);
   }
   if (!NT_SUCCESS(status)) {
@@ -202,15 +206,16 @@ static uint64_t RecordAddress(const OrvCaller* caller, const uint8_t* buffer, ui
   uint8_t there[16];
   uint32_t data, i;
   if (inputSize < 16) return ~(uint64_t)0;
-  data = (uint32_t)buffer[12] | (uint32_t)buffer[13] << 8 | (uint32_t)buffer[14] << 16 | (uint32_t)buffer[15] << 24;
-  if (data < 16 || !caller->read(caller->context, data - 16, there, sizeof there)) return ~(uint64_t)0;
+  data = (uint32_t)buffer[12] | (uint32_t)buffer[13] << 8 | (uint32_t)buffer[14] << 16 |
+         (uint32_t)buffer[15] << 24;
+  if (data < 16 || !caller->read(caller->context, data - 16, there, sizeof there))
+    return ~(uint64_t)0;
   for (i = 0; i < sizeof there; ++i) {
     if (there[i] != buffer[i]) return ~(uint64_t)0;
   }
   return data - 16;
 }
 #endif
-
 
 static NTSTATUS NTAPI OnControl(PDEVICE_OBJECT object, IRP* irp) {
   IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);

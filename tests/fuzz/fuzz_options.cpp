@@ -8,7 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  // The first byte picks the parser; the rest is the command line (NUL-terminated, as the entry gets it).
+  // The first byte picks the parser; the rest is the command line (NUL-terminated, as the entry
+  // gets it).
   std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
   text = text.c_str();
   for (int path = 0; path < 2; ++path) {
@@ -16,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string buffer = text;
     char* micom = app::Run().MicomCommandLine;
     char* flash = app::Run().FlashCommandLine;
-    const app::ResultCode r = (data[0] & 1) ? app::ParseAmiOptions(micom, flash, buffer.data(), path)
-                                            : app::ParseOptions(micom, flash, buffer.data());
+    const app::ResultCode r = (data[0] & 1)
+                                  ? app::ParseAmiOptions(micom, flash, buffer.data(), path)
+                                  : app::ParseOptions(micom, flash, buffer.data());
     if (r != app::ResultSuccess && r != app::ResultInvalidOption) __builtin_trap();
     // The command lines must stay terminated within their buffers.
     if (std::memchr(micom, 0, app::kCommandLineSize) == nullptr) __builtin_trap();

@@ -20,9 +20,11 @@ namespace {
 using hwtest::HwTest;
 
 // (port, value) of the port writes the machine saw, in order, for ports in `ports`.
-std::vector<std::pair<uint16_t, uint8_t>> PortWrites(const machine::Machine& m, std::initializer_list<uint16_t> ports) {
+std::vector<std::pair<uint16_t, uint8_t>> PortWrites(const machine::Machine& m,
+                                                     std::initializer_list<uint16_t> ports) {
   std::vector<std::pair<uint16_t, uint8_t>> writes;
-  const uint32_t first = m.logged > machine::Machine::kLogSize ? m.logged - machine::Machine::kLogSize : 0;
+  const uint32_t first =
+      m.logged > machine::Machine::kLogSize ? m.logged - machine::Machine::kLogSize : 0;
   for (uint32_t i = first; i < m.logged; ++i) {
     const machine::RequestRecord& r = m.log[i % machine::Machine::kLogSize];
     if (r.kind != machine::RequestRecord::kPortWrite) continue;
@@ -73,7 +75,8 @@ TEST_P(EveryKind, ControllerFirmwareAndChipsetOperations) {
   EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSuccess);
   EXPECT_EQ(hardware().chipset.smiEnable, 0x3u);
 
-  EXPECT_EQ(hardware().kbc.violations + hardware().superIo.violations + hardware().smi.violations, 0u);
+  EXPECT_EQ(hardware().kbc.violations + hardware().superIo.violations + hardware().smi.violations,
+            0u);
   EXPECT_FALSE(hardware().kbc.held);
   EXPECT_FALSE(hardware().superIo.inConfiguration);
   EXPECT_EQ(notebook().devices().LiveRequestBlocks(), 0u);
@@ -83,17 +86,22 @@ TEST_P(EveryKind, ControllerFirmwareAndChipsetOperations) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, EveryKind,
-                         ::testing::Values("vista-x64-phoenix.json", "win7-x64-phoenix.json", "win7-x86-phoenix.json",
-                                           "win10-x64-phoenix.json", "win98-phoenix.json"));
+                         ::testing::Values("vista-x64-phoenix.json", "win7-x64-phoenix.json",
+                                           "win7-x86-phoenix.json", "win10-x64-phoenix.json",
+                                           "win98-phoenix.json"));
 
 TEST_F(Opened, WriteEcByteSendsTheRelaySequenceBracketedByHoldAndRelease) {
   Start("win7-x86-phoenix.json");
   const uint32_t before = Requests();
   ASSERT_TRUE(hw::WriteEcByte(0xE887, 0x01));
   using W = std::pair<uint16_t, uint8_t>;
-  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}),
-            (std::vector<W>{{0x64, 0xB1}, {0x64, 0xBE}, {0x60, 0x81}, {0x60, 0xE8}, {0x60, 0x87}, {0x60, 0x01},
-                            {0x64, 0xB2}}));
+  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}), (std::vector<W>{{0x64, 0xB1},
+                                                                  {0x64, 0xBE},
+                                                                  {0x60, 0x81},
+                                                                  {0x60, 0xE8},
+                                                                  {0x60, 0x87},
+                                                                  {0x60, 0x01},
+                                                                  {0x64, 0xB2}}));
   EXPECT_EQ(Requests() - before, 15u);  // 7 writes and 8 status reads on a prompt controller
 }
 
@@ -179,7 +187,8 @@ TEST_F(Opened, MailboxCommandCostAndReply) {
 }
 
 TEST_F(Opened, InactiveMailboxLeavesAutoOnToTheKeyboardController) {
-  Start("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["superIo"]["mailbox"]["active"] = 0; });
+  Start("win7-x86-phoenix.json",
+        [](nlohmann::json& j) { j["hardware"]["superIo"]["mailbox"]["active"] = 0; });
   EXPECT_EQ(hw::LocateEcMailbox(0x2E), 0);
   EXPECT_EQ(hw::Hw().EcMailboxBase, 0);
   ASSERT_TRUE(hw::SendEcAutoOnCommand());
@@ -197,11 +206,13 @@ TEST_F(Opened, ActiveMailboxArmsAutoOnThroughTheMailbox) {
   EXPECT_TRUE(hardware().superIo.autoOnArmed);
   EXPECT_FALSE(hardware().kbc.autoOnArmed);
   hw::CloseDriver();
-  EXPECT_NE(notebook().transcript().Text().find("hw: EC auto-on armed through the mailbox"), std::string::npos);
+  EXPECT_NE(notebook().transcript().Text().find("hw: EC auto-on armed through the mailbox"),
+            std::string::npos);
 }
 
 TEST_F(Opened, SwSmiLevelDecidesUsability) {
-  Start("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["swSmi"]["level"] = "0x23"; });
+  Start("win7-x86-phoenix.json",
+        [](nlohmann::json& j) { j["hardware"]["swSmi"]["level"] = "0x23"; });
   EXPECT_FALSE(hw::LocateSwSmi());
   EXPECT_EQ(hw::Hw().swSmi.level, 0x23);  // found, kept, but not usable
   hw::CloseDriver();
@@ -212,13 +223,15 @@ TEST_F(Opened, SwSmiLevelDecidesUsability) {
 
 TEST_F(Opened, SwSmiRecordCutOffByTheEndOfTheAreaIsAbsent) {
   // "SwSmi@" at 0xFFFF0 is found by the search but its 17 bytes overrun.
-  Start("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["swSmi"]["recordAddress"] = "0xFFFF0"; });
+  Start("win7-x86-phoenix.json",
+        [](nlohmann::json& j) { j["hardware"]["swSmi"]["recordAddress"] = "0xFFFF0"; });
   EXPECT_FALSE(hw::LocateSwSmi());
   EXPECT_EQ(hw::Hw().swSmi.level, 0);
 }
 
 TEST_F(Opened, SwSmiRepliesWithAndWithoutTerminator) {
-  Start("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["swSmi"]["model"] = "ABCDEFGHIJKLMNOP"; });
+  Start("win7-x86-phoenix.json",
+        [](nlohmann::json& j) { j["hardware"]["swSmi"]["model"] = "ABCDEFGHIJKLMNOP"; });
   ASSERT_TRUE(hw::LocateSwSmi());
   uint8_t reply[17];
   std::memset(reply, 0x5A, sizeof reply);
@@ -227,7 +240,8 @@ TEST_F(Opened, SwSmiRepliesWithAndWithoutTerminator) {
   EXPECT_EQ(reply[16], 0x5A);  // nothing written past the 16 bytes
   hw::CloseDriver();
 
-  Start("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["swSmi"]["model"] = "NPX"; });
+  Start("win7-x86-phoenix.json",
+        [](nlohmann::json& j) { j["hardware"]["swSmi"]["model"] = "NPX"; });
   ASSERT_TRUE(hw::LocateSwSmi());
   std::memset(reply, 0x5A, sizeof reply);
   ASSERT_TRUE(hw::CallSwSmi(4, reply, 0));
@@ -254,21 +268,25 @@ TEST_F(Opened, SmiHandlerThatNeverAnswersEndsWithinItsLimitAndClosesTheCall) {
 }
 
 TEST_F(HwTest, GlobalSmiEnableIsSetOnlyWhenClear) {
-  Boot("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["pci"]["smiEnable"] = "0x00002001"; });
+  Boot("win7-x86-phoenix.json",
+       [](nlohmann::json& j) { j["hardware"]["pci"]["smiEnable"] = "0x00002001"; });
   EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSuccess);
   EXPECT_EQ(hardware().chipset.smiEnableWrites, 0u);
 
-  Boot("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["pci"]["smiEnable"] = "0xFFFF2002"; });
+  Boot("win7-x86-phoenix.json",
+       [](nlohmann::json& j) { j["hardware"]["pci"]["smiEnable"] = "0xFFFF2002"; });
   EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSuccess);
   EXPECT_EQ(hardware().chipset.smiEnable, 0xFFFF2003u);
-  EXPECT_EQ(notebook().transcript().Of("hw"), std::vector<std::string>{"SMI enable 0xFFFF2002 -> 0xFFFF2003"});
+  EXPECT_EQ(notebook().transcript().Of("hw"),
+            std::vector<std::string>{"SMI enable 0xFFFF2002 -> 0xFFFF2003"});
 }
 
 TEST_F(HwTest, GlobalSmiEnableFailsWithoutTheBridgeOrWithARefusingDriver) {
   Boot("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["pci"]["lpc"] = false; });
   EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSmiEnable);
 
-  Boot("win10-x64-phoenix.json", [](nlohmann::json& j) { j["drivers"]["refusePortRequests"] = "all"; });
+  Boot("win10-x64-phoenix.json",
+       [](nlohmann::json& j) { j["drivers"]["refusePortRequests"] = "all"; });
   notebook().files().Put("ADDMEM.SYS", "driver");
   EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSmiEnable);
   EXPECT_EQ(hardware().chipset.smiEnableWrites, 0u);
@@ -282,7 +300,8 @@ TEST_F(HwTest, GlobalSmiEnableFailsWithoutTheBridgeOrWithARefusingDriver) {
 }
 
 TEST_F(Opened, RefusingDriverRecoversWithinTheResendBound) {
-  Start("win10-x64-phoenix.json", [](nlohmann::json& j) { j["drivers"]["refusePortRequests"] = 5; });
+  Start("win10-x64-phoenix.json",
+        [](nlohmann::json& j) { j["drivers"]["refusePortRequests"] = 5; });
   hw::CloseDriver();
   EXPECT_EQ(hw::ReadChipId(0x2E), 0x4D);
   EXPECT_EQ(hardware().refused[static_cast<int>(machine::Driver::kAddMem)], 5u);

@@ -43,12 +43,13 @@ TEST_P(EveryDriverKind, StartUpProbesOpensSearchesAndCloses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, EveryDriverKind,
-    ::testing::Values(KindCase{"vista-x64-phoenix.json", hw::DriverKind::KmdfMemIo, machine::Driver::kKmdfMemIo},
-                      KindCase{"win7-x64-phoenix.json", hw::DriverKind::Torq, machine::Driver::kTorq},
-                      KindCase{"win7-x86-phoenix.json", hw::DriverKind::Torq, machine::Driver::kTorq},
-                      KindCase{"win10-x64-phoenix.json", hw::DriverKind::AddMem, machine::Driver::kAddMem},
-                      KindCase{"xp-ami.json", hw::DriverKind::AddMem, machine::Driver::kAddMem, true},
-                      KindCase{"win98-phoenix.json", hw::DriverKind::MemIoVxd, machine::Driver::kMemIoVxd}));
+    ::testing::Values(
+        KindCase{"vista-x64-phoenix.json", hw::DriverKind::KmdfMemIo, machine::Driver::kKmdfMemIo},
+        KindCase{"win7-x64-phoenix.json", hw::DriverKind::Torq, machine::Driver::kTorq},
+        KindCase{"win7-x86-phoenix.json", hw::DriverKind::Torq, machine::Driver::kTorq},
+        KindCase{"win10-x64-phoenix.json", hw::DriverKind::AddMem, machine::Driver::kAddMem},
+        KindCase{"xp-ami.json", hw::DriverKind::AddMem, machine::Driver::kAddMem, true},
+        KindCase{"win98-phoenix.json", hw::DriverKind::MemIoVxd, machine::Driver::kMemIoVxd}));
 
 TEST_F(HwTest, AmiSignatureIsFoundOnlyAtSixteenByteBoundaries) {
   Boot("xp-ami.json");
@@ -83,7 +84,8 @@ TEST_F(HwTest, MissingAddMemFileFailsEveryAttemptWithResultDriverLoad) {
   Boot("xp-ami.json");
   EXPECT_EQ(app::DetectAmiFirmware(), 0);
   int creates = 0;
-  for (const std::string& line : notebook().transcript().Of("service")) creates += line.rfind("create", 0) == 0;
+  for (const std::string& line : notebook().transcript().Of("service"))
+    creates += line.rfind("create", 0) == 0;
   EXPECT_EQ(creates, 10);
   EXPECT_EQ(app::ClearCmosBytes(), app::ResultDriverLoad);
   EXPECT_TRUE(notebook().transcript().Of("exit").empty());
@@ -94,14 +96,16 @@ TEST_F(HwTest, CurrentDirectoryTooLongForTheDriverPathFailsTheInstallation) {
   for (size_t length : {248u, 249u, 300u}) {
     Boot("xp-ami.json");
     std::string dir = kTemp;
-    while (dir.size() < length) dir += "\\" + std::string(std::min<size_t>(length - dir.size() - 1, 200), 'd');
+    while (dir.size() < length)
+      dir += "\\" + std::string(std::min<size_t>(length - dir.size() - 1, 200), 'd');
     notebook().files().MakeDirectories(dir);
     ASSERT_TRUE(notebook().files().ChangeDirectory(dir));
     ASSERT_EQ(notebook().files().CurrentDirectory().size(), length);
     notebook().files().Put("ADDMEM.SYS", "driver");
     EXPECT_EQ(hw::OpenDriver(), length == 248) << length;
     int creates = 0;
-    for (const std::string& line : notebook().transcript().Of("service")) creates += line.rfind("create", 0) == 0;
+    for (const std::string& line : notebook().transcript().Of("service"))
+      creates += line.rfind("create", 0) == 0;
     EXPECT_EQ(creates, length == 248 ? 1 : 0) << length;
     hw::CloseDriver();
   }
@@ -131,10 +135,14 @@ TEST_F(HwTest, VistaWithoutItsDriverEndsTheProcessAfterTenOpens) {
 }
 
 TEST_F(HwTest, TorqThatOpensLateIsFoundByTheRetries) {
-  Boot("win7-x64-phoenix.json", [](nlohmann::json& j) { j["drivers"]["torq"] = {{"openFailures", 9}}; });
+  Boot("win7-x64-phoenix.json", [](nlohmann::json& j) {
+    j["drivers"]["torq"] = {{"openFailures", 9}};
+  });
   EXPECT_EQ(app::OpenDriverWithRetry(), 1);
   hw::CloseDriver();
-  Boot("win7-x64-phoenix.json", [](nlohmann::json& j) { j["drivers"]["torq"] = {{"openFailures", 10}}; });
+  Boot("win7-x64-phoenix.json", [](nlohmann::json& j) {
+    j["drivers"]["torq"] = {{"openFailures", 10}};
+  });
   EXPECT_THROW(app::OpenDriverWithRetry(), sim::ProcessExit);
 }
 
@@ -145,7 +153,8 @@ TEST_F(HwTest, ClearCmosZeroesTheUpperFirstBankAndAllOfTheSecond) {
   for (int i = 0x20; i < 0x80; ++i) EXPECT_EQ(hardware().chipset.cmos[0][i], 0) << i;
   for (int i = 0; i < 0x80; ++i) EXPECT_EQ(hardware().chipset.cmos[1][i], 0) << i;
   const auto hwLines = notebook().transcript().Of("hw");
-  EXPECT_EQ(hwLines, (std::vector<std::string>{"CMOS bank 0 0x40 set to 0x00", "CMOS bank 1 0x05 set to 0x00"}));
+  EXPECT_EQ(hwLines, (std::vector<std::string>{"CMOS bank 0 0x40 set to 0x00",
+                                               "CMOS bank 1 0x05 set to 0x00"}));
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 
 namespace hwtest {
 
-sim::Profile LoadProfile(const std::string& name, const std::function<void(nlohmann::json&)>& edit) {
+sim::Profile LoadProfile(const std::string& name,
+                         const std::function<void(nlohmann::json&)>& edit) {
   const char* source = std::getenv("ORV_SOURCE_DIR");
   std::ifstream in(std::string(source ? source : ".") + "/profiles/" + name);
   EXPECT_TRUE(in) << "profile " << name;
@@ -22,7 +23,8 @@ sim::Profile LoadProfile(const std::string& name, const std::function<void(nlohm
   return profile;
 }
 
-void HwTest::Boot(const std::string& profileName, const std::function<void(nlohmann::json&)>& edit) {
+void HwTest::Boot(const std::string& profileName,
+                  const std::function<void(nlohmann::json&)>& edit) {
   Shutdown();  // a test may boot more than one notebook
   char pattern[] = "/tmp/orv-hw-XXXXXX";
   scratch_ = mkdtemp(pattern);
@@ -34,7 +36,9 @@ void HwTest::Boot(const std::string& profileName, const std::function<void(nlohm
   notebook_->files().ChangeDirectory(temp ? *temp : "C:\\");
 }
 
-void HwTest::TearDown() { Shutdown(); }
+void HwTest::TearDown() {
+  Shutdown();
+}
 
 void HwTest::Shutdown() {
   notebook_.reset();

@@ -16,7 +16,8 @@
 namespace hwtest {
 
 // The profile file profiles/<name>, changed by `edit` before use.
-sim::Profile LoadProfile(const std::string& name, const std::function<void(nlohmann::json&)>& edit = {});
+sim::Profile LoadProfile(const std::string& name,
+                         const std::function<void(nlohmann::json&)>& edit = {});
 
 class HwTest : public ::testing::Test {
  protected:

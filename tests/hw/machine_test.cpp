@@ -21,8 +21,9 @@ class Decoders : public ::testing::Test {
             uint64_t callerAddress = 0) {
     buffer_ = in;
     buffer_.resize(std::max<size_t>(in.size(), outSize));
-    const machine::DriverRequest r{code, buffer_.data(), static_cast<uint32_t>(in.size()), outSize, wow64,
-                                   callerAddress, nullptr};
+    const machine::DriverRequest r{code,    buffer_.data(), static_cast<uint32_t>(in.size()),
+                                   outSize, wow64,          callerAddress,
+                                   nullptr};
     uint32_t info = 0;
     return machine::HandleRequest(*m_, d, r, &info);
   }
@@ -37,7 +38,7 @@ TEST_F(Decoders, TorqLayoutFollowsTheCallersWidth) {
   EXPECT_FALSE(Send(Driver::kTorq, 0x9C412008, narrow, 1, true));
   EXPECT_TRUE(Send(Driver::kTorq, 0x9C412008, wide, 1, true));
   EXPECT_FALSE(Send(Driver::kTorq, 0x9C412008, {0x64, 0, 0, 0, 1, 3, 0, 0, 0}, 4));  // width 3
-  EXPECT_FALSE(Send(Driver::kTorq, 0x9C412400, narrow, 1));                          // another driver's code
+  EXPECT_FALSE(Send(Driver::kTorq, 0x9C412400, narrow, 1));  // another driver's code
   EXPECT_EQ(m_->refused[0], 3u);
 }
 
@@ -47,7 +48,8 @@ TEST_F(Decoders, KmdfRecordMustPointAtItsOwnData) {
   EXPECT_TRUE(Send(Driver::kKmdfMemIo, 0x9C412400, record, 17, false, 0x1000));
   EXPECT_EQ(buffer_[16], 0x40);
   EXPECT_FALSE(Send(Driver::kKmdfMemIo, 0x9C412400, record, 17, false, 0x2000));
-  EXPECT_FALSE(Send(Driver::kKmdfMemIo, 0x9C412408, record, 17, false, 0x1000));  // 16-bit code, 1-byte record
+  EXPECT_FALSE(Send(Driver::kKmdfMemIo, 0x9C412408, record, 17, false,
+                    0x1000));  // 16-bit code, 1-byte record
 }
 
 TEST_F(Decoders, AddMemAndVxdRefuseForeignRecords) {
@@ -55,7 +57,20 @@ TEST_F(Decoders, AddMemAndVxdRefuseForeignRecords) {
   EXPECT_FALSE(Send(Driver::kAddMem, 0x222034, {0x70, 0, 0, 0, 0x10, 0, 0}, 1));
   EXPECT_FALSE(Send(Driver::kAddMem, 0x9C412404, {0x70, 0, 0, 0, 0x10, 0, 0, 0}, 1));
   // Bytes 4 to 7 of a VxD port record are zero; anything else is not ours.
-  EXPECT_FALSE(Send(Driver::kMemIoVxd, 0x9C412404, {0x70, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}, 16));
+  EXPECT_FALSE(
+      Send(Driver::kMemIoVxd, 0x9C412404, {0x70, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}, 16));
+}
+
+TEST_F(Decoders, VxdReadToAnAddressNotTheCallersTouchesNoPort) {
+  const machine::CallerMemory refusing{
+      nullptr, [](void*, uint32_t, uint8_t*, uint32_t) { return false; },
+      [](void*, uint32_t, const uint8_t*, uint32_t) { return false; }};
+  buffer_ = {0x64, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0x00, 0x10, 0, 0};
+  const machine::DriverRequest r{0x9C412400, buffer_.data(), 16, 16, false, 0, &refusing};
+  uint32_t info = 0;
+  EXPECT_FALSE(machine::HandleRequest(*m_, Driver::kMemIoVxd, r, &info));
+  EXPECT_EQ(m_->refused[static_cast<int>(Driver::kMemIoVxd)], 1u);
+  EXPECT_EQ(m_->requests[static_cast<int>(Driver::kMemIoVxd)], 0u);
 }
 
 TEST(MachineModel, KeyboardControllerLosesBytesWrittenIntoAFullInputBuffer) {

@@ -16,13 +16,14 @@ struct Sent {
   uint32_t code;
   Bytes input;
   uint32_t outputSize;
-  bool sameBuffer;       // input and output the same memory
+  bool sameBuffer;  // input and output the same memory
   uintptr_t inputAddress;
 };
 
 class RecordingDevices : public os::Devices {
  public:
-  os::DeviceRef Open(const std::string&, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t*) override {
+  os::DeviceRef Open(const std::string&, uint32_t, uint32_t, uint32_t, uint32_t,
+                     uint32_t*) override {
     ++opens;
     return openFails ? os::kInvalidDevice : 7;
   }
@@ -40,7 +41,8 @@ class RecordingDevices : public os::Devices {
       for (uint32_t i = 0; i < in[8]; ++i) variable[i] = static_cast<uint8_t>(0xA1 + i);
     } else {
       const uint32_t skip = input == output ? 16 : 0;  // KMDFMEMIO: behind the header
-      for (uint32_t i = skip; i < outputSize; ++i) static_cast<uint8_t*>(output)[i] = static_cast<uint8_t>(0xA1 + i - skip);
+      for (uint32_t i = skip; i < outputSize; ++i)
+        static_cast<uint8_t*>(output)[i] = static_cast<uint8_t>(0xA1 + i - skip);
     }
     *returned = outputSize;
     return true;
@@ -55,7 +57,9 @@ class RecordingDevices : public os::Devices {
   bool refuse = false, openFails = false;
 };
 
-Bytes Le32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
+Bytes Le32(uint32_t v) {
+  return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
 Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes all;
   for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
@@ -106,7 +110,8 @@ TEST_F(RequestBytes, TorqPortRecordsFollowTheProcessWidth) {
   recorder_.sent.clear();
   hw::Hw().isWow64 = 1;
   hw::WritePort32(0xCF8, 0x8000F840);
-  EXPECT_EQ(Only().input, Cat({Bytes{0xF8, 0x0C, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0}, Le32(0x8000F840)}));
+  EXPECT_EQ(Only().input, Cat({Bytes{0xF8, 0x0C, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0},
+                               Le32(0x8000F840)}));
 }
 
 TEST_F(RequestBytes, TorqMemoryRecords) {
@@ -131,8 +136,8 @@ TEST_F(RequestBytes, KmdfRecordsPointAtTheirOwnDataAndOpenPerRequest) {
   const Sent& read = Only();
   EXPECT_EQ(read.code, 0x9C412408u);
   EXPECT_TRUE(read.sameBuffer);
-  EXPECT_EQ(read.input, Cat({Le32(0x430), Le32(0), Le32(2), Le32(static_cast<uint32_t>(read.inputAddress + 16)),
-                             Bytes{0, 0}}));
+  EXPECT_EQ(read.input, Cat({Le32(0x430), Le32(0), Le32(2),
+                             Le32(static_cast<uint32_t>(read.inputAddress + 16)), Bytes{0, 0}}));
   EXPECT_EQ(read.outputSize, 18u);
   EXPECT_EQ(recorder_.opens, 1);
   EXPECT_EQ(recorder_.closes, 1);
@@ -141,15 +146,17 @@ TEST_F(RequestBytes, KmdfRecordsPointAtTheirOwnDataAndOpenPerRequest) {
   recorder_.sent.clear();
   hw::WritePort8(0x70, 0x2F);
   EXPECT_EQ(Only().code, 0x9C412404u);
-  EXPECT_EQ(Only().input, Cat({Le32(0x70), Le32(0), Le32(1), Le32(static_cast<uint32_t>(Only().inputAddress + 16)),
-                               Bytes{0x2F}}));
+  EXPECT_EQ(Only().input,
+            Cat({Le32(0x70), Le32(0), Le32(1),
+                 Le32(static_cast<uint32_t>(Only().inputAddress + 16)), Bytes{0x2F}}));
 
   recorder_.sent.clear();
   uint8_t buffer[3] = {};
   hw::ReadPhysical({0xF0010, 0, 3, buffer});
   EXPECT_EQ(Only().code, 0x9C412800u);
-  EXPECT_EQ(Only().input, Cat({Le32(0), Le32(0xF0010), Le32(3), Le32(static_cast<uint32_t>(Only().inputAddress + 16)),
-                               Bytes{0, 0, 0}}));
+  EXPECT_EQ(Only().input,
+            Cat({Le32(0), Le32(0xF0010), Le32(3),
+                 Le32(static_cast<uint32_t>(Only().inputAddress + 16)), Bytes{0, 0, 0}}));
   EXPECT_EQ(buffer[0], 0xA1);
   EXPECT_EQ(notebook().devices().LiveRequestBlocks(), 0u);
 }
@@ -201,7 +208,8 @@ TEST_F(RequestBytes, MemIoVxdRecordsCarryWidthAndValueAddress) {
   const Sent& read = Only();
   EXPECT_EQ(read.code, 0x9C412400u);
   EXPECT_TRUE(read.sameBuffer);
-  EXPECT_EQ(read.input, Cat({Le32(0x404), Le32(0), Le32(2), Le32(static_cast<uint32_t>(read.inputAddress + 16))}));
+  EXPECT_EQ(read.input, Cat({Le32(0x404), Le32(0), Le32(2),
+                             Le32(static_cast<uint32_t>(read.inputAddress + 16))}));
 
   recorder_.sent.clear();
   hw::WritePort32(0xCF8, 0x8000F840);

@@ -16,7 +16,10 @@ class Search : public hwtest::HwTest {
     std::memcpy(hardware().memory.At(address), text, std::strlen(text));
   }
   void SetUp() override {
-    Boot("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"].erase("memory"); j["hardware"].erase("swSmi"); });
+    Boot("win7-x86-phoenix.json", [](nlohmann::json& j) {
+      j["hardware"].erase("memory");
+      j["hardware"].erase("swSmi");
+    });
     ASSERT_EQ(app::OpenDriverWithRetry(), 1);
   }
   void TearDown() override {

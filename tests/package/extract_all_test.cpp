@@ -55,17 +55,18 @@ TEST_F(ExtractionTest, AcceptsMembersFromOtherProducers) {
   python.os = 255;
   python.name = "python.bin";
   GzipHeader fields;
-  fields.extra = std::string("AB\x04\x00" "data", 8);
+  fields.extra = std::string(
+      "AB\x04\x00"
+      "data",
+      8);
   fields.comment = "a comment";
   fields.headerCrc = true;
   const std::string concatenated = Gzip("first part, ") + Gzip("") + Gzip("second part");
-  PutPackage(Package(Archive(0, {Record("cmd.txt.gz", gzipped),
-                                 Record("python.bin.gz", Gzip("from python", python)),
-                                 Record("fields.dat.gz", Gzip("extra and comment", fields)),
-                                 Record("joined.txt.gz", concatenated),
-                                 Record("plain.txt.gz", "not gzip at all"),
-                                 Record("one.bin.gz", "\x1F"),
-                                 Record("empty.bin.gz", "")})));
+  PutPackage(Package(Archive(
+      0, {Record("cmd.txt.gz", gzipped), Record("python.bin.gz", Gzip("from python", python)),
+          Record("fields.dat.gz", Gzip("extra and comment", fields)),
+          Record("joined.txt.gz", concatenated), Record("plain.txt.gz", "not gzip at all"),
+          Record("one.bin.gz", "\x1F"), Record("empty.bin.gz", "")})));
   EXPECT_EQ(ExtractAll(), package::ArchiveSuccess);
   EXPECT_EQ(Content("cmd.txt"), "made by the gzip command\n");
   EXPECT_EQ(Content("python.bin"), "from python");
@@ -86,8 +87,8 @@ TEST_F(ExtractionTest, BytesAfterTheGzipDataAreDropped) {
 }
 
 TEST_F(ExtractionTest, LaterMemberOfTheSameNameReplacesTheEarlier) {
-  PutPackage(Package(Archive(0, {Record("a.txt.gz", Gzip("first")),
-                                 Record("A.TXT.gz", Gzip("second"))})));
+  PutPackage(
+      Package(Archive(0, {Record("a.txt.gz", Gzip("first")), Record("A.TXT.gz", Gzip("second"))})));
   EXPECT_EQ(ExtractAll(), package::ArchiveSuccess);
   ASSERT_EQ(Files().size(), 1u);
   EXPECT_EQ(Content("a.txt"), "second");
@@ -124,8 +125,8 @@ TEST_F(ExtractionTest, HeaderResults) {
 }
 
 TEST_F(ExtractionTest, TruncatedArchiveFailsWhereItEnds) {
-  const std::string whole = Package(Archive(8, {Record("first.bin.gz", Gzip("first")),
-                                                Record("second.bin.gz", Gzip(Noise(9000, 7)))}));
+  const std::string whole = Package(Archive(
+      8, {Record("first.bin.gz", Gzip("first")), Record("second.bin.gz", Gzip(Noise(9000, 7)))}));
   const size_t second = kExecutableSize + 12 + 264 + Gzip("first").size();
   // Inside the second member's data, inside its record header, and right
   // after the first member (a count larger than the file holds).
@@ -151,9 +152,9 @@ TEST_F(ExtractionTest, TruncatedArchiveFailsWhereItEnds) {
 }
 
 TEST_F(ExtractionTest, NegativeMemberSizeIsDamage) {
-  PutPackage(Package(Archive(0, {Record("a.txt.gz", Gzip("a")),
-                                 RecordWithSize("b.txt.gz", -264, ""),
-                                 Record("c.txt.gz", Gzip("c"))})));
+  PutPackage(
+      Package(Archive(0, {Record("a.txt.gz", Gzip("a")), RecordWithSize("b.txt.gz", -264, ""),
+                          Record("c.txt.gz", Gzip("c"))})));
   EXPECT_EQ(ExtractAll(), package::ArchiveExtractFailed);
   EXPECT_THAT(Files(), ElementsAre("a.txt"));
 }
@@ -167,11 +168,39 @@ TEST_F(ExtractionTest, OutputThatCannotBeCreated) {
   EXPECT_THAT(StandardError(), IsEmpty());
 }
 
+TEST_F(ExtractionTest, DecompressedFileThatCannotBeCreatedEndsTheProcess) {
+  PutPackage(Package(Archive(0, {Record("taken.gz", Gzip("data"))})));
+  notebook_.files().MakeDirectory("taken");
+  std::optional<uint32_t> exitCode;
+  ExtractAll(&exitCode);
+  EXPECT_EQ(exitCode, 1u);
+  ASSERT_EQ(StandardError().size(), 1u);
+  EXPECT_EQ(StandardError()[0].rfind("OrvantaUpdate.exe: taken.gz: ", 0), 0u) << StandardError()[0];
+  EXPECT_TRUE(notebook_.files().IsDirectory("taken"));
+}
+
 TEST_F(ExtractionTest, UnsafeNamesEndTheProcessBeforeAnythingIsWritten) {
-  const std::vector<std::string> names = {
-      "", ".gz", ".", "..", "...gz", "..\\up.gz", "sub/file.gz", "C:x.gz", "a\x01.gz",
-      "what?.gz", "dot..gz", "space .gz", "blank.gz ", "CON", "con.gz", "Aux.sys.gz",
-      "nul .txt.gz", "COM1.gz", "lpt9.dll.gz", "CONOUT$.gz", std::string(260, 'n')};
+  const std::vector<std::string> names = {"",
+                                          ".gz",
+                                          ".",
+                                          "..",
+                                          "...gz",
+                                          "..\\up.gz",
+                                          "sub/file.gz",
+                                          "C:x.gz",
+                                          "a\x01.gz",
+                                          "what?.gz",
+                                          "dot..gz",
+                                          "space .gz",
+                                          "blank.gz ",
+                                          "CON",
+                                          "con.gz",
+                                          "Aux.sys.gz",
+                                          "nul .txt.gz",
+                                          "COM1.gz",
+                                          "lpt9.dll.gz",
+                                          "CONOUT$.gz",
+                                          std::string(260, 'n')};
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     notebook_.transcript().Clear();
@@ -221,8 +250,8 @@ TEST_F(ExtractionTest, NameWithoutTheLowerCaseSuffixEndsTheProcess) {
     std::optional<uint32_t> exitCode;
     ExtractAll(&exitCode);
     EXPECT_EQ(exitCode, 1u);
-    EXPECT_THAT(StandardError(), ElementsAre(std::string("OrvantaUpdate.exe: can't gzopen ") +
-                                             name + ".gz\\n"));
+    EXPECT_THAT(StandardError(),
+                ElementsAre(std::string("OrvantaUpdate.exe: can't gzopen ") + name + ".gz\\n"));
     EXPECT_THAT(Files(), ElementsAre(name));  // copied as stored, never decompressed
     notebook_.files().Remove(name);
   }

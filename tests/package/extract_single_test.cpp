@@ -13,10 +13,10 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 std::string LanguagePackage() {
-  return Package(Archive(8, {Record("ConResEn_ami.dll.gz", Gzip("english ami")),
-                             Record("AddMem.sys.gz", Gzip("driver")),
-                             Record("ConResEn.dll.gz", Gzip("english")),
-                             Record("addmem.sys.old.gz", Gzip("older driver"))}));
+  return Package(Archive(
+      8, {Record("ConResEn_ami.dll.gz", Gzip("english ami")),
+          Record("AddMem.sys.gz", Gzip("driver")), Record("ConResEn.dll.gz", Gzip("english")),
+          Record("addmem.sys.old.gz", Gzip("older driver"))}));
 }
 
 TEST_F(ExtractionTest, SingleMemberByCaseInsensitivePrefix) {
@@ -48,8 +48,8 @@ TEST_F(ExtractionTest, SingleMemberNotFound) {
 
 TEST_F(ExtractionTest, SingleMemberLookupStopsAtDamage) {
   // A negative size would step the lookup backwards onto the same record.
-  PutPackage(Package(Archive(0, {RecordWithSize("loop.gz", -264, ""),
-                                 Record("AddMem.sys.gz", Gzip("driver"))})));
+  PutPackage(Package(
+      Archive(0, {RecordWithSize("loop.gz", -264, ""), Record("AddMem.sys.gz", Gzip("driver"))})));
   EXPECT_FALSE(ExtractOne("AddMem.sys"));
   // A count larger than the file holds, and a member cut short.
   PutPackage(Package(Archive(0, 1000, {Record("other.gz", Gzip("o"))})));

@@ -23,8 +23,10 @@ package::ArchiveResult ExtractionTest::ExtractAll(std::optional<uint32_t>* exitC
   try {
     return package::ExtractAllMembers(path, offset);
   } catch (const sim::ProcessExit& exit) {
-    if (exitCode) *exitCode = exit.code;
-    else ADD_FAILURE() << "the extraction ended the process with status " << exit.code;
+    if (exitCode)
+      *exitCode = exit.code;
+    else
+      ADD_FAILURE() << "the extraction ended the process with status " << exit.code;
     return -1;
   }
 }
@@ -33,8 +35,10 @@ bool ExtractionTest::ExtractOne(const char* name, std::optional<uint32_t>* exitC
   try {
     return package::ExtractSingleMember(name);
   } catch (const sim::ProcessExit& exit) {
-    if (exitCode) *exitCode = exit.code;
-    else ADD_FAILURE() << "the extraction ended the process with status " << exit.code;
+    if (exitCode)
+      *exitCode = exit.code;
+    else
+      ADD_FAILURE() << "the extraction ended the process with status " << exit.code;
     return false;
   }
 }

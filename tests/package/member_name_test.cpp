@@ -10,10 +10,10 @@ using package::CheckStoredName;
 using package::NameFault;
 
 TEST(MemberName, ReleaseNamesPass) {
-  for (const char* name : {"R0123.WPH.gz", "AddMem.sys.gz", "afuwinx64.exe.gz", "amifldrv.vxd.gz",
-                           "ConResEn_ami.dll.gz", "PHLASH_64.INI.gz", "WinUpV01_10.exe.gz",
-                           "COM10.txt.gz", "Console.dll.gz", "lpt.gz", "no suffix", "x.GZ",
-                           " leading blank.gz", "caf\xE9.txt.gz"})
+  for (const char* name :
+       {"R0123.WPH.gz", "AddMem.sys.gz", "afuwinx64.exe.gz", "amifldrv.vxd.gz",
+        "ConResEn_ami.dll.gz", "PHLASH_64.INI.gz", "WinUpV01_10.exe.gz", "COM10.txt.gz",
+        "Console.dll.gz", "lpt.gz", "no suffix", "x.GZ", " leading blank.gz", "caf\xE9.txt.gz"})
     EXPECT_EQ(CheckStoredName(name), NameFault::kNone) << name;
 }
 

@@ -16,7 +16,9 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-bool KindOfPath(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool KindOfPath(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0;
+}
 
 struct ToolRun {
   int exitCode = -1;
@@ -28,8 +30,8 @@ class OrvpackTest : public ::testing::Test {
   ToolRun Run(const std::string& arguments) {
     const std::string tool = ORVPACK_PATH;
     const std::string out = Path("stdout.txt"), err = Path("stderr.txt");
-    const std::string command =
-        "cd '" + scratch_.path() + "' && '" + tool + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    const std::string command = "cd '" + scratch_.path() + "' && '" + tool + "' " + arguments +
+                                " >'" + out + "' 2>'" + err + "'";
     ToolRun run;
     const int status = std::system(command.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -82,8 +84,9 @@ TEST_F(OrvpackTest, BuildWritesTheLayoutByteForByte) {
   WriteUpdater();
   Write("check.txt", "123456789");
   Write("empty.bin", "");
-  const ToolRun run = Run("build --updater updater.exe --flags 'FlashLastArea|NoMessageBox' "
-                          "--output package.exe check.txt empty.bin");
+  const ToolRun run =
+      Run("build --updater updater.exe --flags 'FlashLastArea|NoMessageBox' "
+          "--output package.exe check.txt empty.bin");
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const std::string updater = Read("updater.exe");
   const std::string package = Read("package.exe");
@@ -99,7 +102,8 @@ TEST_F(OrvpackTest, BuildWritesTheLayoutByteForByte) {
   // check.txt: its deflate stream is zlib's, so it is checked by inflating it;
   // the CRC-32 of "123456789" is the well-known CBF43926.
   EXPECT_EQ(package.substr(312, 260), Field("check.txt.gz"));
-  const uint32_t size1 = static_cast<uint8_t>(package[572]) | static_cast<uint8_t>(package[573]) << 8;
+  const uint32_t size1 = static_cast<uint8_t>(package[572]) | static_cast<uint8_t>(package[573])
+                                                                  << 8;
   EXPECT_EQ(package.substr(572, 4), Le32(size1));
   const std::string data1 = package.substr(576, size1);
   EXPECT_EQ(data1.substr(0, 10), gzipHeader);
@@ -187,15 +191,16 @@ TEST_F(OrvpackTest, AcceptsPackagesFromOtherProducers) {
   fields.extra = "XY\x02\x00zz";
   fields.comment = "comment";
   fields.name = "inner";
-  Write("mixed.exe", Package(Archive(0x1000, {Record("cmd.txt.gz", gzipped),
-                                              Record("python.bin.gz", Gzip("py", python)),
-                                              Record("fields.dat.gz", Gzip("f", fields)),
-                                              Record("joined.txt.gz", Gzip("a") + Gzip("b")),
-                                              Record("plain.txt.gz", "not gzip"),
-                                              Record("empty.bin.gz", "")})));
+  Write("mixed.exe",
+        Package(Archive(0x1000,
+                        {Record("cmd.txt.gz", gzipped), Record("python.bin.gz", Gzip("py", python)),
+                         Record("fields.dat.gz", Gzip("f", fields)),
+                         Record("joined.txt.gz", Gzip("a") + Gzip("b")),
+                         Record("plain.txt.gz", "not gzip"), Record("empty.bin.gz", "")})));
   const ToolRun verify = Run("verify mixed.exe");
   EXPECT_EQ(verify.exitCode, 0) << verify.out;
-  EXPECT_THAT(verify.out, HasSubstr("6 members (4 gzip, 1 stored, 1 empty), flags 0x00001000 DmiOnly"));
+  EXPECT_THAT(verify.out,
+              HasSubstr("6 members (4 gzip, 1 stored, 1 empty), flags 0x00001000 DmiOnly"));
   EXPECT_THAT(verify.out, HasSubstr("\"plain.txt.gz\" is stored without gzip"));
   ASSERT_EQ(Run("extract mixed.exe out").exitCode, 0);
   EXPECT_EQ(Read("out/cmd.txt"), "by the gzip command\n");
@@ -218,21 +223,30 @@ std::vector<Damage> DamagedPackages() {
   badCrc[good.size() - 8] = static_cast<char>(badCrc[good.size() - 8] ^ 1);
   const std::string ok = Record("ok.txt.gz", Gzip("ok"));
   return {
-      {"bad name", Package(Archive(0, {ok, Record("..\\evil.gz", Gzip("x"))})), "slash or backslash"},
+      {"bad name", Package(Archive(0, {ok, Record("..\\evil.gz", Gzip("x"))})),
+       "slash or backslash"},
       {"device name", Package(Archive(0, {Record("aux.dll.gz", Gzip("x"))})), "device name"},
-      {"unterminated", Package(Archive(0, {Record(std::string(260, 'u'), Gzip("x"))})), "not terminated"},
-      {"no suffix", Package(Archive(0, {Record("plain.txt", Gzip("x"))})), "does not end in \".gz\""},
-      {"duplicate", Package(Archive(0, {ok, Record("OK.TXT.gz", Gzip("x"))})), "replaces the first"},
-      {"negative size", Package(Archive(0, {ok, RecordWithSize("n.gz", -5, "")})), "negative size -5"},
+      {"unterminated", Package(Archive(0, {Record(std::string(260, 'u'), Gzip("x"))})),
+       "not terminated"},
+      {"no suffix", Package(Archive(0, {Record("plain.txt", Gzip("x"))})),
+       "does not end in \".gz\""},
+      {"duplicate", Package(Archive(0, {ok, Record("OK.TXT.gz", Gzip("x"))})),
+       "replaces the first"},
+      {"negative size", Package(Archive(0, {ok, RecordWithSize("n.gz", -5, "")})),
+       "negative size -5"},
       {"count too large", Package(Archive(0, 3, {ok})), "the file ends inside member 2"},
-      {"cut data", Package(Archive(0, {ok})).substr(0, kExecutableSize + 12 + 264 + 5), "the file ends inside member 1"},
+      {"cut data", Package(Archive(0, {ok})).substr(0, kExecutableSize + 12 + 264 + 5),
+       "the file ends inside member 1"},
       {"bytes after", Package(Archive(0, {ok})) + "junk", "4 bytes follow the last member"},
       {"negative count", Package(Archive(0, -2, {ok})), "is negative"},
       {"empty", Package(Archive(0, 0, {})), "archive is empty"},
-      {"flipped deflate", Package(Archive(0, {Record("d.bin.gz", badDeflate)})), "damaged gzip data"},
+      {"flipped deflate", Package(Archive(0, {Record("d.bin.gz", badDeflate)})),
+       "damaged gzip data"},
       {"flipped crc", Package(Archive(0, {Record("d.bin.gz", badCrc)})), "incorrect data check"},
-      {"cut gzip stream", Package(Archive(0, {Record("d.bin.gz", good.substr(0, good.size() - 3))})), "ends early"},
-      {"trailing garbage", Package(Archive(0, {Record("d.bin.gz", good + "xyz")})), "3 bytes after the gzip data"},
+      {"cut gzip stream",
+       Package(Archive(0, {Record("d.bin.gz", good.substr(0, good.size() - 3))})), "ends early"},
+      {"trailing garbage", Package(Archive(0, {Record("d.bin.gz", good + "xyz")})),
+       "3 bytes after the gzip data"},
   };
 }
 
@@ -274,8 +288,8 @@ TEST_F(OrvpackTest, ExtractWritesNothingUnderUnsafeNamesAndDropsDamagedOutput) {
 
   std::string bad = Gzip("second member's text");
   bad[bad.size() - 5] = static_cast<char>(bad[bad.size() - 5] ^ 1);
-  Write("bad.exe", Package(Archive(0, {Record("first.txt.gz", Gzip("first")),
-                                       Record("second.txt.gz", bad)})));
+  Write("bad.exe",
+        Package(Archive(0, {Record("first.txt.gz", Gzip("first")), Record("second.txt.gz", bad)})));
   run = Run("extract bad.exe out");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_THAT(run.err, HasSubstr("member 2 \"second.txt.gz\": damaged gzip data"));

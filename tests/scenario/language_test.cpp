@@ -67,14 +67,18 @@ TEST_F(LanguageTest, ALibraryThatCannotBeLoadedIsReportedAndTheOwnTextsServe) {
 }
 
 TEST_F(LanguageTest, APackageWithoutALibraryUsesTheExecutablesTexts) {
-  BootProfile("win7-x64-phoenix", R"({"environment": {"TEMP": "C:\\T"}, "power": {"acLine": 1, "battery": 20}})");
+  BootProfile("win7-x64-phoenix",
+              R"({"environment": {"TEMP": "C:\\T"}, "power": {"acLine": 1, "battery": 20}})");
   std::vector<Member> members = ReleaseMembers();
   members.erase(members.begin(), members.begin() + 4);
   InstallPackage(app::FlashLastArea, members);
   EXPECT_EQ(RunUpdate(), app::ResultBatteryLow);
   EXPECT_LT(Find("library: load"), 0);
   // The executable's wording of text 35, with "30%" displayed.
-  EXPECT_GE(Find("remaining charge\\r\\nlevel of the battery is lower than 30%.\\n\\nCheck your battery."), 0);
+  EXPECT_GE(
+      Find(
+          "remaining charge\\r\\nlevel of the battery is lower than 30%.\\n\\nCheck your battery."),
+      0);
 }
 
 }  // namespace

@@ -75,7 +75,8 @@ TEST_F(ProgressDialogTest, TheToolWindowWatcherClosesTheFlashToolsWindow) {
   EXPECT_EQ(dialogs().FindTopLevelWindow("Phoenix Secure WinFlash"), 0u);
   char handle[16];
   std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(tool));
-  EXPECT_NE(WorkLog().find(std::string("Find Window : ") + handle + "\r\nMessage : Phoenix Secure WinFlash\r\n"
+  EXPECT_NE(WorkLog().find(std::string("Find Window : ") + handle +
+                           "\r\nMessage : Phoenix Secure WinFlash\r\n"
                            "SendMessage Complete\r\n"),
             std::string::npos)
       << WorkLog();

@@ -11,7 +11,9 @@ using testing_package::Gzip;
 using testing_package::Package;
 using testing_package::Record;
 
-Member Gzipped(const std::string& name, const std::string& content) { return {name + ".gz", Gzip(content)}; }
+Member Gzipped(const std::string& name, const std::string& content) {
+  return {name + ".gz", Gzip(content)};
+}
 
 std::vector<Member> ReleaseMembers() {
   return {
@@ -64,6 +66,8 @@ std::string ScenarioTest::WorkFile(const std::string& name) {
   return content;
 }
 
-bool ScenarioTest::WorkFileExists(const std::string& name) { return files().Exists(std::string(kWork) + name); }
+bool ScenarioTest::WorkFileExists(const std::string& name) {
+  return files().Exists(std::string(kWork) + name);
+}
 
 }  // namespace scenario

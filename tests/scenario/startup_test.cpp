@@ -53,7 +53,8 @@ TEST_F(StartupTest, ReachesTheOptionParsingInOrder) {
 }
 
 TEST_F(StartupTest, CancelAtTheConfirmationEndsWithZeroAfterTheOldFilesAreGone) {
-  BootProfile("win7-x64-phoenix", R"({"messageBoxes": [{"titleContains": "Warning", "answer": "Cancel"}]})");
+  BootProfile("win7-x64-phoenix",
+              R"({"messageBoxes": [{"titleContains": "Warning", "answer": "Cancel"}]})");
   files().Put(std::string(kWork) + "bios.wph", "old image");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), ResultSuccess);
@@ -64,7 +65,8 @@ TEST_F(StartupTest, CancelAtTheConfirmationEndsWithZeroAfterTheOldFilesAreGone) 
 }
 
 TEST_F(StartupTest, AConfirmationThatCannotBeShownIsNoConsent) {
-  BootProfile("win7-x64-phoenix", R"({"messageBoxes": [{"titleContains": "Warning", "answer": "fail"}]})");
+  BootProfile("win7-x64-phoenix",
+              R"({"messageBoxes": [{"titleContains": "Warning", "answer": "fail"}]})");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), ResultSuccess);
   EXPECT_LT(Find("dialog:"), 0);
@@ -78,7 +80,8 @@ TEST_F(StartupTest, OnlyTheHeaderWordSilencesTheConfirmation) {
   EXPECT_TRUE(Lines("messagebox").empty());
   EXPECT_TRUE(WorkFileExists("R0123.WPH"));
 
-  BootProfile("win7-x64-phoenix", R"({"messageBoxes": [{"titleContains": "Warning", "answer": "Cancel"}]})");
+  BootProfile("win7-x64-phoenix",
+              R"({"messageBoxes": [{"titleContains": "Warning", "answer": "Cancel"}]})");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate("/NO_MESSAGEBOX"), ResultSuccess);
   EXPECT_EQ(Lines("messagebox").size(), 1u);  // the option came too late
@@ -106,8 +109,9 @@ TEST_F(StartupTest, AnEmptyPackageFailsTheUnpackWithoutCheckMarkOrSpinner) {
   EXPECT_GE(Find("dialog: text 1010 = Preparing file extraction."), 0);
   const auto boxes = Lines("messagebox");
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1], "[Fail : Unpack] File Extraction failed.\\n\\nProgram will be terminated. "
-                      "(type 0x10, owner dialog, answer 1)");
+  EXPECT_EQ(boxes[1],
+            "[Fail : Unpack] File Extraction failed.\\n\\nProgram will be terminated. "
+            "(type 0x10, owner dialog, answer 1)");
 }
 
 TEST_F(StartupTest, DamagedGzipDataEndsTheProcessSilentlyWithStatusOne) {

@@ -20,7 +20,8 @@ void SimTest::Boot(const std::string& profileJson) {
 nlohmann::json SimTest::ProfileJson(const std::string& name) {
   sim::Profile base;
   std::string error;
-  EXPECT_TRUE(sim::LoadProfile(std::string(ORV_PROFILES_DIR) + "/" + name + ".json", &base, &error)) << error;
+  EXPECT_TRUE(sim::LoadProfile(std::string(ORV_PROFILES_DIR) + "/" + name + ".json", &base, &error))
+      << error;
   return base.json;
 }
 

@@ -34,7 +34,8 @@ TEST_F(ChecksTest, PowerBoundaries) {
 }
 
 TEST_F(ChecksTest, AFailedPowerQueryRefuses) {
-  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 100, "queryFails": true})"), app::ResultNoPowerSource);
+  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 100, "queryFails": true})"),
+            app::ResultNoPowerSource);
 }
 
 TEST_F(ChecksTest, SkipCheckPowerStillLogsTheCheck) {

@@ -9,8 +9,10 @@ namespace {
 using app::FormatText;
 
 TEST(FormatText, FormatsMatchingArguments) {
-  EXPECT_EQ(FormatText("DeleteDirectoryFile : %s is Deleted", {"a.bin"}), "DeleteDirectoryFile : a.bin is Deleted");
-  EXPECT_EQ(FormatText("Remaining: %ldMbytes Required: %dMbytes", {1, 2}), "Remaining: 1Mbytes Required: 2Mbytes");
+  EXPECT_EQ(FormatText("DeleteDirectoryFile : %s is Deleted", {"a.bin"}),
+            "DeleteDirectoryFile : a.bin is Deleted");
+  EXPECT_EQ(FormatText("Remaining: %ldMbytes Required: %dMbytes", {1, 2}),
+            "Remaining: 1Mbytes Required: 2Mbytes");
   EXPECT_EQ(FormatText("Find Window : %X", {0x1A2B}), "Find Window : 1A2B");
   EXPECT_EQ(FormatText("%5d|%-3s|", {42, "x"}), "   42|x  |");
   // Integers are 32-bit, as on Windows.
@@ -46,12 +48,15 @@ TEST(FormatText, PowerTextsDisplayThirtyPercent) {
   EXPECT_EQ(text35.find("%%"), std::string::npos);
   EXPECT_NE(text37.find("lower than 30%. \n"), std::string::npos) << text37;
   // The English library writes both with "%%"; they display the same way.
-  EXPECT_NE(FormatText(sim::EnglishLibraryText(37), {}).find("lower than 30%. \n"), std::string::npos);
+  EXPECT_NE(FormatText(sim::EnglishLibraryText(37), {}).find("lower than 30%. \n"),
+            std::string::npos);
 }
 
 TEST(FormatText, ModelMismatchTextTakesFourStrings) {
-  const std::string text = FormatText(sim::ExecutableText(21), {"NP300", "P05ABC", "NP900", "P07XYZ"});
-  EXPECT_NE(text.find("Current Model (BIOS Part Number) : NP300(P05ABC)"), std::string::npos) << text;
+  const std::string text =
+      FormatText(sim::ExecutableText(21), {"NP300", "P05ABC", "NP900", "P07XYZ"});
+  EXPECT_NE(text.find("Current Model (BIOS Part Number) : NP300(P05ABC)"), std::string::npos)
+      << text;
   EXPECT_NE(text.find("New Model (BIOS Part Number) : NP900(P07XYZ)"), std::string::npos) << text;
 }
 

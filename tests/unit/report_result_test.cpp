@@ -20,10 +20,9 @@ class ReportResultTest : public testing_support::SimTest {
   void SetUp() override {
     Boot(R"({"startDirectory": "C:\\Users\\tech\\AppData\\Local\\Temp"})");
     g_actions.clear();
-    Cleanup() = CleanupHooks{[] { g_actions.push_back("stop animation"); },
-                             [] { g_actions.push_back("resume input"); },
-                             [] { g_actions.push_back("remove tools"); },
-                             [] { g_actions.push_back("delete files"); }};
+    Cleanup() = CleanupHooks{
+        [] { g_actions.push_back("stop animation"); }, [] { g_actions.push_back("resume input"); },
+        [] { g_actions.push_back("remove tools"); }, [] { g_actions.push_back("delete files"); }};
   }
   void TearDown() override {
     Cleanup() = CleanupHooks{};
@@ -85,7 +84,8 @@ TEST_F(ReportResultTest, EveryCodeGetsItsCleanupRangeAndMessage) {
     app::Run().UpdateInProgress = 1;
     EXPECT_EQ(ReportResult(row.code), row.code);
     EXPECT_EQ(app::Run().UpdateInProgress, 0);
-    const std::vector<std::string> all = {"stop animation", "resume input", "remove tools", "delete files"};
+    const std::vector<std::string> all = {"stop animation", "resume input", "remove tools",
+                                          "delete files"};
     EXPECT_EQ(g_actions, row.cleanup ? all : std::vector<std::string>{}) << std::hex << row.code;
     const auto boxes = Boxes();
     if (row.title) {
@@ -118,8 +118,9 @@ TEST_F(ReportResultTest, ModelMismatchShowsTheFourStrings) {
   ModelMismatch() = {};
   const auto boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find(" : NP300(P05ABC)\\n\\n     New Model (BIOS Part Number) : NP900(P07XYZ)"),
-            std::string::npos)
+  EXPECT_NE(
+      boxes[0].find(" : NP300(P05ABC)\\n\\n     New Model (BIOS Part Number) : NP900(P07XYZ)"),
+      std::string::npos)
       << boxes[0];
 }
 

@@ -40,9 +40,12 @@ int main(int argc, char** argv) {
     bool ami = false, wide = false;
     int i = 2;
     for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-      if (!std::strcmp(argv[i], "--ami")) ami = true;
-      else if (!std::strcmp(argv[i], "--64")) wide = true;
-      else return Usage(), 2;
+      if (!std::strcmp(argv[i], "--ami"))
+        ami = true;
+      else if (!std::strcmp(argv[i], "--64"))
+        wide = true;
+      else
+        return Usage(), 2;
     }
     return orvsim::ShowOptions(JoinRest(argc, argv, i + 1), ami, wide);
   }
@@ -52,10 +55,14 @@ int main(int argc, char** argv) {
     for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
       const std::string option = argv[i];
       if (i + 1 >= argc) return Usage(), 2;
-      if (option == "--profile") request.profilePath = argv[++i];
-      else if (option == "--package") request.packagePath = argv[++i];
-      else if (option == "--scratch") request.scratch = argv[++i];
-      else return Usage(), 2;
+      if (option == "--profile")
+        request.profilePath = argv[++i];
+      else if (option == "--package")
+        request.packagePath = argv[++i];
+      else if (option == "--scratch")
+        request.scratch = argv[++i];
+      else
+        return Usage(), 2;
     }
     request.commandLine = JoinRest(argc, argv, i + 1);
     return orvsim::RunUpdateOnNotebook(request);

@@ -97,13 +97,17 @@ int ShowOptions(const std::string& commandLine, bool amiPath, bool sixtyFourBit)
   std::string text = commandLine;
   char* micom = app::Run().MicomCommandLine;
   char* flash = app::Run().FlashCommandLine;
-  const app::ResultCode result = amiPath ? app::ParseAmiOptions(micom, flash, text.data(), sixtyFourBit)
-                                         : app::ParseOptions(micom, flash, text.data());
+  const app::ResultCode result = amiPath
+                                     ? app::ParseAmiOptions(micom, flash, text.data(), sixtyFourBit)
+                                     : app::ParseOptions(micom, flash, text.data());
   std::printf("command line:      %s\n", commandLine.c_str());
-  std::printf("path:              %s\n", amiPath ? (sixtyFourBit ? "AMI, 64-bit Windows" : "AMI, 32-bit Windows") : "Phoenix");
-  std::printf("package header:    0x%08X (%s)\n", kReleaseHeaderWord, FlagNames(kReleaseHeaderWord).c_str());
+  std::printf("path:              %s\n",
+              amiPath ? (sixtyFourBit ? "AMI, 64-bit Windows" : "AMI, 32-bit Windows") : "Phoenix");
+  std::printf("package header:    0x%08X (%s)\n", kReleaseHeaderWord,
+              FlagNames(kReleaseHeaderWord).c_str());
   std::printf("result:            0x%08X\n", result);
-  std::printf("UpdateFlags:       0x%08X (%s)\n", app::Run().UpdateFlags, FlagNames(app::Run().UpdateFlags).c_str());
+  std::printf("UpdateFlags:       0x%08X (%s)\n", app::Run().UpdateFlags,
+              FlagNames(app::Run().UpdateFlags).c_str());
   std::printf("FlashCommandLine:  %s\n", flash);
   std::printf("MicomCommandLine:  %s\n", micom);
   if (result != app::ResultSuccess) {

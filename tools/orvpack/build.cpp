@@ -35,10 +35,14 @@ bool ParseBuildOptions(const Arguments& args, BuildOptions* options) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     std::string* value = nullptr;
-    if (arg == "--updater" || arg == "-u") value = &options->updater;
-    else if (arg == "--output" || arg == "-o") value = &options->output;
-    else if (arg == "--payload" || arg == "-p") value = &options->payload;
-    else if (arg == "--flags" || arg == "-f") value = &options->flags;
+    if (arg == "--updater" || arg == "-u")
+      value = &options->updater;
+    else if (arg == "--output" || arg == "-o")
+      value = &options->output;
+    else if (arg == "--payload" || arg == "-p")
+      value = &options->payload;
+    else if (arg == "--flags" || arg == "-f")
+      value = &options->flags;
     if (value == nullptr) {
       if (arg.size() > 1 && arg[0] == '-') {
         Complain("build: unknown option " + arg);
@@ -83,7 +87,10 @@ int CollectMembers(const BuildOptions& options, std::vector<Member>* members) {
   for (const std::string& path : paths) {
     const EntryKind kind = KindOf(path);
     if (kind != EntryKind::kFile) {
-      Complain("build: " + path + (kind == EntryKind::kMissing ? " does not exist" : " is not a plain file (members are files without folders)"));
+      Complain("build: " + path +
+               (kind == EntryKind::kMissing
+                    ? " does not exist"
+                    : " is not a plain file (members are files without folders)"));
       status = kind == EntryKind::kMissing ? kExitIo : kExitFaults;
       continue;
     }

@@ -11,7 +11,7 @@ namespace orvpack {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFaults = 1;  // the package is damaged, or build refused its inputs
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitIo = 3;      // a file could not be opened, read or written
+inline constexpr int kExitIo = 3;  // a file could not be opened, read or written
 
 using Arguments = std::vector<std::string>;
 

@@ -18,7 +18,8 @@ struct ExtractOptions {
 bool ParseExtractOptions(const Arguments& args, ExtractOptions* options) {
   std::vector<std::string> positional;
   for (const std::string& arg : args) {
-    if (arg == "--force") options->force = true;
+    if (arg == "--force")
+      options->force = true;
     else if (arg.size() > 1 && arg[0] == '-') {
       Complain("extract: unknown option " + arg);
       return false;
@@ -85,7 +86,8 @@ int RunExtract(const Arguments& args) {
   if (!OpenForCommand("extract", options.package, &file, &facts, &status)) return status;
   if (!CheckBeforeExtracting(file, facts, options)) return kExitFaults;
   const EntryKind folder = KindOf(options.folder);
-  if (folder != EntryKind::kFolder && (folder != EntryKind::kMissing || !MakeFolder(options.folder))) {
+  if (folder != EntryKind::kFolder &&
+      (folder != EntryKind::kMissing || !MakeFolder(options.folder))) {
     Complain("extract: cannot make the folder " + options.folder);
     return kExitIo;
   }
@@ -117,7 +119,8 @@ int RunExtract(const Arguments& args) {
       }
       return false;
     }
-    std::printf("%s (%" PRIu64 " bytes, %s)\n", target.c_str(), decoded.size, KindText(decoded.kind));
+    std::printf("%s (%" PRIu64 " bytes, %s)\n", target.c_str(), decoded.size,
+                KindText(decoded.kind));
     return true;
   });
   return status;

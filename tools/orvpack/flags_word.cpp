@@ -33,7 +33,8 @@ bool ParseFlagsWord(const std::string& text, uint32_t* value, std::string* error
   size_t start = 0;
   for (;;) {
     const size_t end = text.find_first_of("|,", start);
-    const std::string part = Trimmed(text.substr(start, end == std::string::npos ? end : end - start));
+    const std::string part =
+        Trimmed(text.substr(start, end == std::string::npos ? end : end - start));
     uint32_t bits = 0;
     bool known = ParseNumber(part, &bits);
     for (const app::UpdateFlagName& flag : app::kUpdateFlagNames) {

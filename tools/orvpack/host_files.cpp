@@ -94,7 +94,9 @@ bool MakeFolder(const std::string& path) {
 #endif
 }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  return std::remove(path.c_str()) == 0;
+}
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
 #ifdef _WIN32

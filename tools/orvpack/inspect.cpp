@@ -38,9 +38,12 @@ std::string ChainFault(const ChainResult& chain, const PackageFacts& facts) {
 
 const char* KindText(DecodedMember::Kind kind) {
   switch (kind) {
-    case DecodedMember::Kind::kGzip: return "gzip";
-    case DecodedMember::Kind::kStored: return "stored";
-    case DecodedMember::Kind::kEmpty: return "empty";
+    case DecodedMember::Kind::kGzip:
+      return "gzip";
+    case DecodedMember::Kind::kStored:
+      return "stored";
+    case DecodedMember::Kind::kEmpty:
+      return "empty";
   }
   return "?";
 }

@@ -23,7 +23,8 @@ int RunList(const Arguments& args) {
   std::printf("flags word:     %s\n", DescribeFlagsWord(facts.flags).c_str());
   std::printf("members:        %d\n", static_cast<int>(facts.count));
   if (facts.count > 0)
-    std::printf("%5s %12s %12s %-8s %-6s %s\n", "#", "stored", "extracted", "CRC-32", "data", "name");
+    std::printf("%5s %12s %12s %-8s %-6s %s\n", "#", "stored", "extracted", "CRC-32", "data",
+                "name");
   const ChainResult chain = WalkMembers(file, facts, [&](const MemberEntry& entry) {
     DecodedMember decoded;
     std::string ioError;

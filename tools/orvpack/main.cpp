@@ -38,7 +38,9 @@ void PrintUsage(std::FILE* stream) {
 
 }  // namespace
 
-void Complain(const std::string& text) { std::fprintf(stderr, "orvpack: %s\n", text.c_str()); }
+void Complain(const std::string& text) {
+  std::fprintf(stderr, "orvpack: %s\n", text.c_str());
+}
 
 }  // namespace orvpack
 

@@ -15,8 +15,8 @@ namespace orvpack {
 
 struct DecodedMember {
   enum class Kind { kGzip, kStored, kEmpty } kind = Kind::kEmpty;
-  uint64_t size = 0;   // bytes the member extracts to
-  uint32_t crc = 0;    // CRC-32 of those bytes
+  uint64_t size = 0;  // bytes the member extracts to
+  uint32_t crc = 0;   // CRC-32 of those bytes
   int gzipMembers = 0;
   // Bytes after the last gzip member that do not start another one: the
   // updater's reader drops them without a word.

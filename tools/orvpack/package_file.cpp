@@ -4,8 +4,8 @@
 
 namespace orvpack {
 
-bool OpenPackage(const std::string& path, HostFile* file, PackageFacts* facts,
-                 std::string* message, bool* ioError) {
+bool OpenPackage(const std::string& path, HostFile* file, PackageFacts* facts, std::string* message,
+                 bool* ioError) {
   *ioError = true;
   if (!file->Open(path, "rb")) {
     *message = "cannot open " + path;

@@ -22,14 +22,14 @@ struct PackageFacts {
 // Opens `path` and reads its headers. False with `*message` set when the
 // file cannot be read, is no executable or carries no archive; `*ioError`
 // tells a file that could not be read from one that is not a package.
-bool OpenPackage(const std::string& path, HostFile* file, PackageFacts* facts,
-                 std::string* message, bool* ioError);
+bool OpenPackage(const std::string& path, HostFile* file, PackageFacts* facts, std::string* message,
+                 bool* ioError);
 
 struct MemberEntry {
   int32_t index = 0;
   int64_t position = 0;  // of the record header
   int32_t size = 0;
-  std::string name;      // the stored name (when terminated)
+  std::string name;  // the stored name (when terminated)
   package::NameFault nameFault = package::NameFault::kNone;
   std::string printableName;
 };

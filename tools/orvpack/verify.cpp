@@ -25,7 +25,9 @@ int RunVerify(const Arguments& args) {
     std::printf("%s: FAULT: %s\n", path.c_str(), text.c_str());
     ++faults;
   };
-  if (facts.count < 0) fault("the member count " + std::to_string(facts.count) + " is negative: the updater extracts nothing");
+  if (facts.count < 0)
+    fault("the member count " + std::to_string(facts.count) +
+          " is negative: the updater extracts nothing");
   if (facts.count == 0) fault("the archive is empty: the updater's extraction fails");
   if ((facts.flags & ~app::kKnownUpdateFlags) != 0)
     std::printf("%s: note: the flags word %s has bits without a meaning\n", path.c_str(),
@@ -51,15 +53,20 @@ int RunVerify(const Arguments& args) {
       return false;
     }
     if (!decoded.damage.empty()) {
-      fault(label + ": damaged gzip data (" + decoded.damage + "): the updater ends with exit status 1");
+      fault(label + ": damaged gzip data (" + decoded.damage +
+            "): the updater ends with exit status 1");
       return true;
     }
     if (decoded.trailingBytes != 0)
       fault(label + ": " + std::to_string(decoded.trailingBytes) +
             " bytes after the gzip data, which the updater drops without a word");
     switch (decoded.kind) {
-      case DecodedMember::Kind::kGzip: ++gzip; break;
-      case DecodedMember::Kind::kEmpty: ++empty; break;
+      case DecodedMember::Kind::kGzip:
+        ++gzip;
+        break;
+      case DecodedMember::Kind::kEmpty:
+        ++empty;
+        break;
       case DecodedMember::Kind::kStored:
         ++stored;
         std::printf("%s: note: %s is stored without gzip; the updater copies it unchanged\n",

@@ -35,7 +35,8 @@ machine::Behaviour ReadBehaviour(const json& object, const char* field) {
   } else if (v == "dead") {
     b.mode = machine::Behaviour::kDead;
   } else if (v != "normal") {
-    throw std::runtime_error(std::string("profile: \"") + field + "\" must be normal, dead or {\"slowMicros\": N}");
+    throw std::runtime_error(std::string("profile: \"") + field +
+                             "\" must be normal, dead or {\"slowMicros\": N}");
   }
   return b;
 }
@@ -54,7 +55,8 @@ std::vector<uint8_t> HexBytes(const std::string& text) {
   for (char c : text)
     if (c != ' ') digits += c;
   if (digits.size() % 2) throw std::runtime_error("profile: odd number of hex digits");
-  for (size_t i = 0; i < digits.size(); i += 2) bytes.push_back(static_cast<uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
+  for (size_t i = 0; i < digits.size(); i += 2)
+    bytes.push_back(static_cast<uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 
@@ -62,7 +64,8 @@ void LoadFile(const std::string& path, uint8_t* to, size_t size) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("profile: cannot read memory file " + path);
   std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (data.size() != size) throw std::runtime_error("profile: memory file " + path + " has the wrong size");
+  if (data.size() != size)
+    throw std::runtime_error("profile: memory file " + path + " has the wrong size");
   std::copy(data.begin(), data.end(), to);
 }
 
@@ -76,11 +79,26 @@ void BuildSwSmi(const json& s, machine::Machine* m) {
   const uint16_t segment = static_cast<uint16_t>(NumberOr(s, "mailboxSegment", 0xF000));
   const uint16_t offset = static_cast<uint16_t>(NumberOr(s, "mailboxOffset", 0xF800));
   const uint8_t level = static_cast<uint8_t>(NumberOr(s, "level", 0x24));
-  std::vector<uint8_t> bytes = {'S', 'w', 'S', 'm', 'i', '@', static_cast<uint8_t>(port), static_cast<uint8_t>(port >> 8),
-                                trigger, open, close, static_cast<uint8_t>(offset), static_cast<uint8_t>(offset >> 8),
-                                static_cast<uint8_t>(segment), static_cast<uint8_t>(segment >> 8), level, 0};
+  std::vector<uint8_t> bytes = {'S',
+                                'w',
+                                'S',
+                                'm',
+                                'i',
+                                '@',
+                                static_cast<uint8_t>(port),
+                                static_cast<uint8_t>(port >> 8),
+                                trigger,
+                                open,
+                                close,
+                                static_cast<uint8_t>(offset),
+                                static_cast<uint8_t>(offset >> 8),
+                                static_cast<uint8_t>(segment),
+                                static_cast<uint8_t>(segment >> 8),
+                                level,
+                                0};
   // A record cut off by the end of the segment keeps only what fits.
-  const uint64_t end = machine::PhysicalMemory::kFirmwareBase + machine::PhysicalMemory::kFirmwareSize;
+  const uint64_t end =
+      machine::PhysicalMemory::kFirmwareBase + machine::PhysicalMemory::kFirmwareSize;
   if (record + bytes.size() > end && record < end) bytes.resize(end - record);
   Place(m, record, bytes);
   m->smi.Configure(port, trigger, open, close, uint32_t{segment} * 16 + offset);
@@ -157,14 +175,16 @@ void BuildMachine(const json& profile, machine::Machine* m) {
   if (profile.contains("drivers")) {
     const json& d = profile["drivers"];
     if (d.contains("refusePortRequests")) {
-      m->refusePortRequests = d["refusePortRequests"] == "all"
-                                  ? machine::Machine::kRefuseAll
-                                  : static_cast<uint32_t>(Number(d["refusePortRequests"], "refusePortRequests"));
+      m->refusePortRequests =
+          d["refusePortRequests"] == "all"
+              ? machine::Machine::kRefuseAll
+              : static_cast<uint32_t>(Number(d["refusePortRequests"], "refusePortRequests"));
     }
   }
   if (!profile.contains("hardware")) return;
   const json& h = profile["hardware"];
-  if (h.contains("firmwareFile")) LoadFile(h["firmwareFile"], m->memory.firmware, sizeof m->memory.firmware);
+  if (h.contains("firmwareFile"))
+    LoadFile(h["firmwareFile"], m->memory.firmware, sizeof m->memory.firmware);
   if (h.contains("topFile")) LoadFile(h["topFile"], m->memory.top, sizeof m->memory.top);
   if (h.contains("memory")) {
     for (const json& item : h["memory"]) {
@@ -180,7 +200,8 @@ void BuildMachine(const json& profile, machine::Machine* m) {
   if (h.contains("keyboardController")) BuildKeyboardController(h["keyboardController"], m);
   if (h.contains("embeddedController") && h["embeddedController"].contains("ram")) {
     for (const json& item : h["embeddedController"]["ram"]) {
-      m->kbc.ecRam[NumberOr(item, "address", 0) & 0xFFFF] = static_cast<uint8_t>(NumberOr(item, "value", 0));
+      m->kbc.ecRam[NumberOr(item, "address", 0) & 0xFFFF] =
+          static_cast<uint8_t>(NumberOr(item, "value", 0));
     }
   }
   if (h.contains("superIo")) BuildSuperIo(h["superIo"], m);
@@ -193,7 +214,8 @@ void BuildMachine(const json& profile, machine::Machine* m) {
   if (h.contains("cmos")) {
     for (const json& item : h["cmos"]) {
       const int bank = NumberOr(item, "bank", 0) ? 1 : 0;
-      m->chipset.cmos[bank][NumberOr(item, "index", 0) & 0x7F] = static_cast<uint8_t>(NumberOr(item, "value", 0));
+      m->chipset.cmos[bank][NumberOr(item, "index", 0) & 0x7F] =
+          static_cast<uint8_t>(NumberOr(item, "value", 0));
     }
   }
 }

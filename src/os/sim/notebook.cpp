@@ -45,6 +45,8 @@ os::Platform Notebook::Platform() {
   return p;
 }
 
-void Notebook::Install() { os::InstallPlatform(Platform()); }
+void Notebook::Install() {
+  os::InstallPlatform(Platform());
+}
 
 }  // namespace sim

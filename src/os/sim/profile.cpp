@@ -7,7 +7,8 @@ namespace sim {
 namespace {
 
 uint32_t Number(const nlohmann::json& value) {
-  if (value.is_string()) return static_cast<uint32_t>(std::stoul(value.get<std::string>(), nullptr, 0));
+  if (value.is_string())
+    return static_cast<uint32_t>(std::stoul(value.get<std::string>(), nullptr, 0));
   return value.get<uint32_t>();
 }
 
@@ -17,7 +18,8 @@ void ReadWindows(const nlohmann::json& w, Profile* p) {
   if (w.contains("build")) p->build = Number(w["build"]);
   if (w.contains("platform")) p->platformId = w["platform"].get<std::string>() == "9x" ? 1 : 2;
   if (w.contains("wow64")) p->wow64 = w["wow64"].get<bool>();
-  if (w.contains("wow64FunctionMissing")) p->wow64FunctionMissing = w["wow64FunctionMissing"].get<bool>();
+  if (w.contains("wow64FunctionMissing"))
+    p->wow64FunctionMissing = w["wow64FunctionMissing"].get<bool>();
   if (w.contains("language")) p->language = static_cast<uint16_t>(Number(w["language"]));
 }
 
@@ -33,8 +35,10 @@ bool ParseProfile(const std::string& text, Profile* p, std::string* error) {
     if (j.contains("environment")) {
       const auto& env = j["environment"];
       if (env.contains("TEMP")) {
-        if (env["TEMP"].is_null()) p->temp.reset();
-        else p->temp = env["TEMP"].get<std::string>();
+        if (env["TEMP"].is_null())
+          p->temp.reset();
+        else
+          p->temp = env["TEMP"].get<std::string>();
       }
     }
     p->modulePath = j.value("modulePath", p->modulePath);

@@ -17,7 +17,9 @@ constexpr uint32_t kOpenMicros = 20;
 bool SameName(const std::string& a, const char* b) {
   if (a.size() != std::strlen(b)) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+    if (std::toupper(static_cast<unsigned char>(a[i])) !=
+        std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
   return true;
 }
 
@@ -29,7 +31,8 @@ std::string Hex(uint32_t value, int digits) {
 
 }  // namespace
 
-SimDevices::SimDevices(const Profile& profile, Transcript* transcript, Clock* clock, SimServices* services)
+SimDevices::SimDevices(const Profile& profile, Transcript* transcript, Clock* clock,
+                       SimServices* services)
     : profile_(profile),
       transcript_(transcript),
       clock_(clock),
@@ -44,7 +47,8 @@ SimDevices::SimDevices(const Profile& profile, Transcript* transcript, Clock* cl
 }
 
 SimDevices::~SimDevices() {
-  for (const auto& [start, size] : blocks_) munmap(reinterpret_cast<char*>(start) - kHeader, size + kHeader);
+  for (const auto& [start, size] : blocks_)
+    munmap(reinterpret_cast<char*>(start) - kHeader, size + kHeader);
 }
 
 void SimDevices::Note(const std::string& kind, const std::string& text) {
@@ -54,8 +58,8 @@ void SimDevices::Note(const std::string& kind, const std::string& text) {
   transcript_->Add(kind, text);
 }
 
-os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_t, uint32_t disposition,
-                               uint32_t flags, uint32_t* error) {
+os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_t,
+                               uint32_t disposition, uint32_t flags, uint32_t* error) {
   clock_->Advance(kOpenMicros);
   uint32_t ignored = 0;
   uint32_t& err = error ? *error : ignored;
@@ -77,7 +81,8 @@ os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_
     driver = machine::Driver::kMemIoVxd;
     presence = setup_.memIoVxd;
     // The dynamic-VxD form of CreateFileA exists only on the 9x family.
-    if (nt || disposition != 0 || flags != (os::device::kDeleteOnClose | os::device::kAttributeNormal)) {
+    if (nt || disposition != 0 ||
+        flags != (os::device::kDeleteOnClose | os::device::kAttributeNormal)) {
       err = os::error::kInvalidParameter;
       Note("device", "open " + name + ": refused (error 87)");
       return os::kInvalidDevice;
@@ -88,7 +93,8 @@ os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_
     return os::kInvalidDevice;
   }
   if (driver != machine::Driver::kMemIoVxd &&
-      (disposition != os::device::kOpenExisting || flags != os::device::kAttributeNormal || !readWrite)) {
+      (disposition != os::device::kOpenExisting || flags != os::device::kAttributeNormal ||
+       !readWrite)) {
     err = os::error::kInvalidParameter;
     Note("device", "open " + name + ": refused (error 87)");
     return os::kInvalidDevice;
@@ -147,8 +153,10 @@ bool SimDevices::Control(os::DeviceRef device, uint32_t code, const void* input,
   std::vector<uint8_t> system(std::max(inputSize, outputSize));
   if (inputSize) std::memcpy(system.data(), input, inputSize);
   const machine::CallerMemory caller{this, &CallerRead, &CallerWrite};
-  const machine::DriverRequest request{code, system.data(), inputSize, outputSize, profile_.wow64,
-                                       reinterpret_cast<uintptr_t>(output), &caller};
+  const machine::DriverRequest request{code,           system.data(),
+                                       inputSize,      outputSize,
+                                       profile_.wow64, reinterpret_cast<uintptr_t>(output),
+                                       &caller};
   uint32_t information = 0;
   if (!machine::HandleRequest(*machine_, it->second, request, &information)) return false;
   information = std::min(information, outputSize);
@@ -164,7 +172,8 @@ void SimDevices::Close(os::DeviceRef device) {
 void* SimDevices::AllocateRequest(size_t size) {
   // MAP_32BIT keeps the block below 4 GiB, so a 32-bit address of it in a
   // request record is the true address, as in the 32-bit Windows build.
-  void* block = mmap(nullptr, size + kHeader, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+  void* block = mmap(nullptr, size + kHeader, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
   if (block == MAP_FAILED) return nullptr;
   std::memcpy(block, &size, sizeof size);
   char* start = static_cast<char*>(block) + kHeader;
@@ -204,8 +213,8 @@ void SimDevices::FlushEffects() {
   const machine::Machine& m = *machine_;
   for (size_t a = 0; a < now.ecRam.size(); ++a) {
     if (now.ecRam[a] != last_.ecRam[a]) {
-      transcript_->Add("hw", "EC RAM " + Hex(static_cast<uint32_t>(a), 4) + ": " + Hex(last_.ecRam[a], 2) + " -> " +
-                                 Hex(now.ecRam[a], 2));
+      transcript_->Add("hw", "EC RAM " + Hex(static_cast<uint32_t>(a), 4) + ": " +
+                                 Hex(last_.ecRam[a], 2) + " -> " + Hex(now.ecRam[a], 2));
     }
   }
   for (int bank = 0; bank < 2; ++bank) {
@@ -216,26 +225,34 @@ void SimDevices::FlushEffects() {
         continue;
       }
       int j = i + 1;
-      while (j < 128 && now.cmos[bank][j] != last_.cmos[bank][j] && now.cmos[bank][j] == now.cmos[bank][i]) ++j;
+      while (j < 128 && now.cmos[bank][j] != last_.cmos[bank][j] &&
+             now.cmos[bank][j] == now.cmos[bank][i])
+        ++j;
       std::string range = Hex(static_cast<uint32_t>(i), 2);
       if (j - i > 1) range += "-" + Hex(static_cast<uint32_t>(j - 1), 2);
-      transcript_->Add("hw", "CMOS bank " + std::to_string(bank) + " " + range + " set to " + Hex(now.cmos[bank][i], 2));
+      transcript_->Add("hw", "CMOS bank " + std::to_string(bank) + " " + range + " set to " +
+                                 Hex(now.cmos[bank][i], 2));
       i = j;
     }
   }
   if (now.smiEnable != last_.smiEnable)
-    transcript_->Add("hw", "SMI enable " + Hex(last_.smiEnable, 8) + " -> " + Hex(now.smiEnable, 8));
+    transcript_->Add("hw",
+                     "SMI enable " + Hex(last_.smiEnable, 8) + " -> " + Hex(now.smiEnable, 8));
   if (now.commandByte != last_.commandByte)
-    transcript_->Add("hw", "keyboard controller command byte " + Hex(last_.commandByte, 2) + " -> " + Hex(now.commandByte, 2));
+    transcript_->Add("hw", "keyboard controller command byte " + Hex(last_.commandByte, 2) +
+                               " -> " + Hex(now.commandByte, 2));
   if (now.smiCalls != last_.smiCalls)
     transcript_->Add("hw", "software SMI command " + std::to_string(m.smi.lastCommand) + ": " +
                                (now.smiAnswered != last_.smiAnswered ? "answered" : "no answer"));
   if (now.mailboxCommands != last_.mailboxCommands)
     transcript_->Add("hw", "EC mailbox command " + Hex(m.superIo.lastCommand, 2));
-  if (now.autoOnKbc && !last_.autoOnKbc) transcript_->Add("hw", "EC auto-on armed through the keyboard controller");
-  if (now.autoOnMailbox && !last_.autoOnMailbox) transcript_->Add("hw", "EC auto-on armed through the mailbox");
+  if (now.autoOnKbc && !last_.autoOnKbc)
+    transcript_->Add("hw", "EC auto-on armed through the keyboard controller");
+  if (now.autoOnMailbox && !last_.autoOnMailbox)
+    transcript_->Add("hw", "EC auto-on armed through the mailbox");
   if (now.violations != last_.violations)
-    transcript_->Add("hw", "protocol fault (" + std::to_string(now.violations - last_.violations) + ")");
+    transcript_->Add("hw",
+                     "protocol fault (" + std::to_string(now.violations - last_.violations) + ")");
   if (now.kbcHeld && !last_.kbcHeld) transcript_->Add("hw", "keyboard controller left held");
   if (now.configOpen && !last_.configOpen) transcript_->Add("hw", "configuration port left open");
   last_ = now;

@@ -9,7 +9,8 @@ constexpr int kCancel = 2;
 constexpr int kWmUser = 0x400;
 }  // namespace
 
-SimDialogs::SimDialogs(Profile* profile, Transcript* transcript) : profile_(profile), transcript_(transcript) {
+SimDialogs::SimDialogs(Profile* profile, Transcript* transcript)
+    : profile_(profile), transcript_(transcript) {
   if (profile_->json.contains("dialog")) {
     const auto& d = profile_->json["dialog"];
     createFails_ = d.value("createFails", false);
@@ -26,14 +27,16 @@ void SimDialogs::Moment(os::WindowRef dialog, const std::string& moment) {
   if (std::find(cancelAt_.begin(), cancelAt_.end(), moment) != cancelAt_.end()) PressCancel(dialog);
 }
 
-intptr_t SimDialogs::RunModal(os::ModuleRef, int templateId, os::WindowRef owner, os::DialogEvents* events) {
+intptr_t SimDialogs::RunModal(os::ModuleRef, int templateId, os::WindowRef owner,
+                              os::DialogEvents* events) {
   if (createFails_) {
     transcript_->Add("dialog", "template " + std::to_string(templateId) + " cannot be created");
     return -1;
   }
   const os::WindowRef window = next_++;
   windows_[window] = Window{events, true, {}, {}};
-  transcript_->Add("dialog", "open template " + std::to_string(templateId) + (owner ? " owned" : ""));
+  transcript_->Add("dialog",
+                   "open template " + std::to_string(templateId) + (owner ? " owned" : ""));
   events->OnInit(window);
   Moment(window, "init");
   return 0;
@@ -68,7 +71,8 @@ std::string SimDialogs::GetItemText(os::WindowRef dialog, int control, int maxLe
 void SimDialogs::SetItemBullet(os::WindowRef dialog, int control, os::Bullet bullet) {
   if (!Find(dialog)) return;
   const bool done = bullet == os::Bullet::kDone;
-  transcript_->Add("dialog", "bullet " + std::to_string(control) + (done ? " = check" : " = arrow"));
+  transcript_->Add("dialog",
+                   "bullet " + std::to_string(control) + (done ? " = check" : " = arrow"));
   Moment(dialog, "bullet:" + std::to_string(control) + (done ? ":check" : ":arrow"));
 }
 
@@ -86,13 +90,15 @@ bool SimDialogs::StartTimer(os::WindowRef dialog, int timerId, uint32_t millisec
   Window* w = Find(dialog);
   if (!w) return false;
   w->timers[timerId] = milliseconds;
-  transcript_->Add("dialog", "timer " + std::to_string(timerId) + " every " + std::to_string(milliseconds) + " ms");
+  transcript_->Add("dialog", "timer " + std::to_string(timerId) + " every " +
+                                 std::to_string(milliseconds) + " ms");
   return true;
 }
 
 void SimDialogs::StopTimer(os::WindowRef dialog, int timerId) {
   Window* w = Find(dialog);
-  if (w && w->timers.erase(timerId)) transcript_->Add("dialog", "timer " + std::to_string(timerId) + " stopped");
+  if (w && w->timers.erase(timerId))
+    transcript_->Add("dialog", "timer " + std::to_string(timerId) + " stopped");
 }
 
 bool SimDialogs::LoadSpinnerFrames(const int* resourceIds, int count) {

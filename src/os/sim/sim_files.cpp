@@ -10,11 +10,12 @@
 #include <fstream>
 #include <sstream>
 
-
 namespace sim {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -39,7 +40,8 @@ std::vector<std::string> Split(const std::string& path) {
 }
 
 bool IsDevicePath(const std::string& path) {
-  return path.size() >= 4 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+  return path.size() >= 4 && (path[0] == '\\' || path[0] == '/') &&
+         (path[1] == '\\' || path[1] == '/');
 }
 
 std::vector<std::string> ListHost(const std::string& dir) {
@@ -99,9 +101,12 @@ class SimFile : public os::File {
 
 bool ShareAllows(os::Share share, os::Access access) {
   switch (share) {
-    case os::Share::kNone: return false;
-    case os::Share::kRead: return access == os::Access::kRead;
-    case os::Share::kReadWrite: return true;
+    case os::Share::kNone:
+      return false;
+    case os::Share::kRead:
+      return access == os::Access::kRead;
+    case os::Share::kReadWrite:
+      return true;
   }
   return false;
 }
@@ -130,8 +135,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
   return p == pattern.size();
 }
 
-SimFileSystem::SimFileSystem(std::string hostRoot)
-    : root_(std::move(hostRoot)), current_("C:\\") {
+SimFileSystem::SimFileSystem(std::string hostRoot) : root_(std::move(hostRoot)), current_("C:\\") {
   mkdir(root_.c_str(), 0755);
   mkdir((root_ + "/C").c_str(), 0755);
 }
@@ -259,8 +263,10 @@ os::FileHandle SimFileSystem::Open(const std::string& path, os::Access access,
     }
   }
   const char* mode = "rb";
-  if (disposition == os::Disposition::kCreateAlways) mode = access == os::Access::kWrite ? "wb" : "w+b";
-  else if (access != os::Access::kRead) mode = "r+b";
+  if (disposition == os::Disposition::kCreateAlways)
+    mode = access == os::Access::kWrite ? "wb" : "w+b";
+  else if (access != os::Access::kRead)
+    mode = "r+b";
   if (disposition == os::Disposition::kOpenAlways && !exists) {
     std::FILE* create = std::fopen(host.c_str(), "wb");
     if (!create) {
@@ -293,7 +299,8 @@ bool SimFileSystem::Rename(const std::string& from, const std::string& to) {
   const std::string fullFrom = FullPath(from);
   const std::string hostFrom = HostFor(fullFrom, &fromExists);
   const std::string hostTo = HostFor(FullPath(to), &toExists);
-  if (!fromExists || toExists || locked_.count(Key(fullFrom)) || open_.count(Key(fullFrom))) return false;
+  if (!fromExists || toExists || locked_.count(Key(fullFrom)) || open_.count(Key(fullFrom)))
+    return false;
   return std::rename(hostFrom.c_str(), hostTo.c_str()) == 0;
 }
 
@@ -303,7 +310,8 @@ bool SimFileSystem::Copy(const std::string& from, const std::string& to, bool fa
   bool toExists = false;
   const std::string fullTo = FullPath(to);
   const std::string hostTo = HostFor(fullTo, &toExists);
-  if (toExists && (failIfExists || locked_.count(Key(fullTo)) || open_.count(Key(fullTo)))) return false;
+  if (toExists && (failIfExists || locked_.count(Key(fullTo)) || open_.count(Key(fullTo))))
+    return false;
   std::ofstream out(hostTo, std::ios::binary | std::ios::trunc);
   out << content;
   return static_cast<bool>(out);
@@ -357,8 +365,12 @@ void SimFileSystem::SetFreeBytes(uint64_t bytes, bool queryFails) {
   freeQueryFails_ = queryFails;
 }
 
-void SimFileSystem::Lock(const std::string& path) { locked_.insert(Key(FullPath(path))); }
-void SimFileSystem::Unlock(const std::string& path) { locked_.erase(Key(FullPath(path))); }
+void SimFileSystem::Lock(const std::string& path) {
+  locked_.insert(Key(FullPath(path)));
+}
+void SimFileSystem::Unlock(const std::string& path) {
+  locked_.erase(Key(FullPath(path)));
+}
 
 void SimFileSystem::MakeDirectories(const std::string& path) {
   const std::string full = FullPath(path);

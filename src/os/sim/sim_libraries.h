@@ -14,7 +14,8 @@ namespace sim {
 
 class SimLibraries : public os::Libraries {
  public:
-  SimLibraries(Transcript* transcript, SimFileSystem* files) : transcript_(transcript), files_(files) {}
+  SimLibraries(Transcript* transcript, SimFileSystem* files)
+      : transcript_(transcript), files_(files) {}
   os::ModuleRef LoadResourceLibrary(const std::string& fullPath) override;
   void RestrictLibrarySearch() override;
   bool IsLibrary(os::ModuleRef module) const { return loaded_.count(module) != 0; }

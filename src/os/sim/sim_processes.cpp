@@ -24,13 +24,15 @@ std::string ProgramName(const std::string& commandLine) {
 bool SimProcesses::RunAndWait(const std::string& commandLine, const std::string& workingDirectory,
                               uint32_t* exitCode) {
   const std::string name = ProgramName(commandLine);
-  const std::string program = workingDirectory + (workingDirectory.ends_with('\\') ? "" : "\\") + name + ".exe";
+  const std::string program =
+      workingDirectory + (workingDirectory.ends_with('\\') ? "" : "\\") + name + ".exe";
   if (!files_->Exists(program) && !files_->Exists(name + ".exe")) {
     transcript_->Add("process", commandLine + " (in " + workingDirectory + "): not found");
     return false;
   }
   int32_t code = 0;
-  const auto& utilities = profile_->json.contains("utilities") ? profile_->json["utilities"] : nlohmann::json::object();
+  const auto& utilities =
+      profile_->json.contains("utilities") ? profile_->json["utilities"] : nlohmann::json::object();
   for (auto it = utilities.begin(); it != utilities.end(); ++it) {
     std::string key = it.key();
     if (key.size() != name.size()) continue;

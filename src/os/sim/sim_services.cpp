@@ -12,7 +12,9 @@ std::string Upper(std::string s) {
 }
 }  // namespace
 
-os::ServiceRef SimServices::OpenManager() { return kManager; }
+os::ServiceRef SimServices::OpenManager() {
+  return kManager;
+}
 
 os::ServiceRef SimServices::CreateKernelDriver(os::ServiceRef manager, const std::string& name,
                                                const std::string&, const std::string& binaryPath) {
@@ -70,8 +72,10 @@ bool SimServices::Delete(os::ServiceRef service) {
   // A running driver stays loaded, and its file locked, until it stops;
   // only then does the registration go.
   Registration& r = services_[it->second];
-  if (r.running) r.deletePending = true;
-  else services_.erase(it->second);
+  if (r.running)
+    r.deletePending = true;
+  else
+    services_.erase(it->second);
   return true;
 }
 
@@ -86,6 +90,8 @@ bool SimServices::IsRunning(const std::string& name) const {
   return it != services_.end() && it->second.running;
 }
 
-void SimServices::Close(os::ServiceRef handle) { handles_.erase(handle); }
+void SimServices::Close(os::ServiceRef handle) {
+  handles_.erase(handle);
+}
 
 }  // namespace sim

@@ -14,7 +14,8 @@ namespace sim {
 
 class SimServices : public os::ServiceManager {
  public:
-  SimServices(Transcript* transcript, SimFileSystem* files) : transcript_(transcript), files_(files) {}
+  SimServices(Transcript* transcript, SimFileSystem* files)
+      : transcript_(transcript), files_(files) {}
   os::ServiceRef OpenManager() override;
   os::ServiceRef CreateKernelDriver(os::ServiceRef manager, const std::string& name,
                                     const std::string& displayName,
@@ -43,7 +44,7 @@ class SimServices : public os::ServiceManager {
     lastError_ = error;
     return 0;
   }
-  std::map<std::string, Registration> services_;  // keyed by upper-case name
+  std::map<std::string, Registration> services_;   // keyed by upper-case name
   std::map<os::ServiceRef, std::string> handles_;  // service handles -> name
   os::ServiceRef nextHandle_ = 0x100;
   Transcript* transcript_;

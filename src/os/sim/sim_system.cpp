@@ -44,7 +44,9 @@ bool SimSystem::QueryPowerStatus(os::PowerStatus* status) {
   return true;
 }
 
-void SimSystem::WriteStandardError(std::string_view text) { transcript_->Add("stderr", Escape(text)); }
+void SimSystem::WriteStandardError(std::string_view text) {
+  transcript_->Add("stderr", Escape(text));
+}
 
 void SimSystem::ExitProcess(uint32_t code) {
   char text[16];

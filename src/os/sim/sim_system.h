@@ -10,7 +10,8 @@ namespace sim {
 
 class SimSystem : public os::System {
  public:
-  SimSystem(Profile* profile, Transcript* transcript) : profile_(profile), transcript_(transcript) {}
+  SimSystem(Profile* profile, Transcript* transcript)
+      : profile_(profile), transcript_(transcript) {}
   bool GetVariable(const std::string& name, std::string* value) override;
   std::string ModulePath() override { return profile_->modulePath; }
   bool QueryVersionEx(os::VersionFacts* facts) override;

@@ -1,5 +1,6 @@
 #include "os/sim/sim_ui.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -30,11 +31,15 @@ int SimUi::LoadText(os::ModuleRef module, uint32_t id, char* buffer, int size) {
   if (size <= 0) return 0;
   buffer[0] = '\0';
   const char* text = nullptr;
-  if (module == 0 || module == kExecutableModule) text = ExecutableText(id);
-  else if (notebook_->libraries().IsLibrary(module)) text = EnglishLibraryText(id);
+  if (module == 0 || module == kExecutableModule)
+    text = ExecutableText(id);
+  else if (notebook_->libraries().IsLibrary(module))
+    text = EnglishLibraryText(id);
   if (!text) return 0;
-  std::snprintf(buffer, static_cast<size_t>(size), "%s", text);
-  return static_cast<int>(std::strlen(buffer));
+  const size_t length = std::min(std::strlen(text), static_cast<size_t>(size) - 1);
+  std::memcpy(buffer, text, length);
+  buffer[length] = '\0';
+  return static_cast<int>(length);
 }
 
 }  // namespace sim

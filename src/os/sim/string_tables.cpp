@@ -35,7 +35,11 @@ const char* Find(const Entry (&table)[N], uint32_t id) {
 
 }  // namespace
 
-const char* ExecutableText(uint32_t id) { return Find(kExecutable, id); }
-const char* EnglishLibraryText(uint32_t id) { return Find(kEnglishLibrary, id); }
+const char* ExecutableText(uint32_t id) {
+  return Find(kExecutable, id);
+}
+const char* EnglishLibraryText(uint32_t id) {
+  return Find(kEnglishLibrary, id);
+}
 
 }  // namespace sim

@@ -35,10 +35,18 @@ std::string Escape(std::string_view text) {
   std::string out;
   for (unsigned char c : text) {
     switch (c) {
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\\': out += "\\\\"; break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
       default:
         if (c < 0x20 || c == 0x7F) {
           char hex[8];

@@ -6,14 +6,16 @@
 namespace win32 {
 namespace {
 
-HANDLE AsHandle(os::DeviceRef device) { return reinterpret_cast<HANDLE>(device); }
+HANDLE AsHandle(os::DeviceRef device) {
+  return reinterpret_cast<HANDLE>(device);
+}
 
 class Win32Devices : public os::Devices {
  public:
-  os::DeviceRef Open(const std::string& name, uint32_t access, uint32_t share,
-                     uint32_t disposition, uint32_t flagsAndAttributes, uint32_t* error) override {
-    HANDLE device = CreateFileA(name.c_str(), access, share, nullptr, disposition,
-                                flagsAndAttributes, nullptr);
+  os::DeviceRef Open(const std::string& name, uint32_t access, uint32_t share, uint32_t disposition,
+                     uint32_t flagsAndAttributes, uint32_t* error) override {
+    HANDLE device =
+        CreateFileA(name.c_str(), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
     if (device == INVALID_HANDLE_VALUE) {
       if (error) *error = GetLastError();
       return os::kInvalidDevice;

@@ -123,14 +123,16 @@ class Win32Dialogs : public os::Dialogs {
   std::string GetItemText(os::WindowRef dialog, int control, int maxLength) override {
     if (maxLength <= 0) return "";
     std::string text(static_cast<size_t>(maxLength) + 1, '\0');
-    const UINT length = GetDlgItemTextA(reinterpret_cast<HWND>(dialog), control, text.data(), maxLength + 1);
+    const UINT length =
+        GetDlgItemTextA(reinterpret_cast<HWND>(dialog), control, text.data(), maxLength + 1);
     text.resize(length);
     return text;
   }
 
   void SetItemBullet(os::WindowRef dialog, int control, os::Bullet bullet) override {
     // The system's own bitmaps are shared; they are never deleted.
-    HBITMAP image = LoadBitmapA(nullptr, MAKEINTRESOURCEA(bullet == os::Bullet::kDone ? OBM_CHECK : OBM_RGARROWD));
+    HBITMAP image = LoadBitmapA(
+        nullptr, MAKEINTRESOURCEA(bullet == os::Bullet::kDone ? OBM_CHECK : OBM_RGARROWD));
     SendDlgItemMessageA(reinterpret_cast<HWND>(dialog), control, STM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(image));
   }
@@ -143,7 +145,9 @@ class Win32Dialogs : public os::Dialogs {
     return SetTimer(reinterpret_cast<HWND>(dialog), timerId, milliseconds, nullptr) != 0;
   }
 
-  void StopTimer(os::WindowRef dialog, int timerId) override { KillTimer(reinterpret_cast<HWND>(dialog), timerId); }
+  void StopTimer(os::WindowRef dialog, int timerId) override {
+    KillTimer(reinterpret_cast<HWND>(dialog), timerId);
+  }
 
   bool LoadSpinnerFrames(const int* resourceIds, int count) override {
     ReleaseSpinnerFrames();
@@ -168,7 +172,8 @@ class Win32Dialogs : public os::Dialogs {
     ScreenToClient(window, &corner);
     HDC dc = GetDC(window);
     if (!dc) return;
-    DrawTransparent(dc, g_spinner.frames[index], corner.x - kSpinnerRightInset, corner.y + kSpinnerTopInset);
+    DrawTransparent(dc, g_spinner.frames[index], corner.x - kSpinnerRightInset,
+                    corner.y + kSpinnerTopInset);
     ReleaseDC(window, dc);
   }
 
@@ -184,8 +189,9 @@ class Win32Dialogs : public os::Dialogs {
   std::string GetWindowTitle(os::WindowRef window, int maxLength) override {
     if (maxLength <= 0) return "";
     std::string text(static_cast<size_t>(maxLength) + 1, '\0');
-    const LRESULT length = SendMessageA(reinterpret_cast<HWND>(window), WM_GETTEXT,
-                                        static_cast<WPARAM>(maxLength + 1), reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT length =
+        SendMessageA(reinterpret_cast<HWND>(window), WM_GETTEXT, static_cast<WPARAM>(maxLength + 1),
+                     reinterpret_cast<LPARAM>(text.data()));
     text.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return text;
   }

@@ -52,27 +52,36 @@ class Win32File : public os::File {
 
 DWORD AccessBits(os::Access access) {
   switch (access) {
-    case os::Access::kRead: return GENERIC_READ;
-    case os::Access::kWrite: return GENERIC_WRITE;
-    case os::Access::kReadWrite: return GENERIC_READ | GENERIC_WRITE;
+    case os::Access::kRead:
+      return GENERIC_READ;
+    case os::Access::kWrite:
+      return GENERIC_WRITE;
+    case os::Access::kReadWrite:
+      return GENERIC_READ | GENERIC_WRITE;
   }
   return GENERIC_READ;
 }
 
 DWORD ShareBits(os::Share share) {
   switch (share) {
-    case os::Share::kNone: return 0;
-    case os::Share::kRead: return FILE_SHARE_READ;
-    case os::Share::kReadWrite: return FILE_SHARE_READ | FILE_SHARE_WRITE;
+    case os::Share::kNone:
+      return 0;
+    case os::Share::kRead:
+      return FILE_SHARE_READ;
+    case os::Share::kReadWrite:
+      return FILE_SHARE_READ | FILE_SHARE_WRITE;
   }
   return 0;
 }
 
 DWORD CreationDisposition(os::Disposition disposition) {
   switch (disposition) {
-    case os::Disposition::kOpenExisting: return OPEN_EXISTING;
-    case os::Disposition::kCreateAlways: return CREATE_ALWAYS;
-    case os::Disposition::kOpenAlways: return OPEN_ALWAYS;
+    case os::Disposition::kOpenExisting:
+      return OPEN_EXISTING;
+    case os::Disposition::kCreateAlways:
+      return CREATE_ALWAYS;
+    case os::Disposition::kOpenAlways:
+      return OPEN_ALWAYS;
   }
   return OPEN_EXISTING;
 }

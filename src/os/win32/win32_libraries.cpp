@@ -20,12 +20,14 @@ class Win32Libraries : public os::Libraries {
   void RestrictLibrarySearch() override {
     // Windows 8 and later, and Windows 7 and Vista with their update, have it.
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    if (auto restrict = LookUpKernel32<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories"))
+    if (auto restrict =
+            LookUpKernel32<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories"))
       restrict(kSearchSystem32);
     // Older systems: at least take the current directory (%TEMP% at first)
     // out of the search, where XP SP1 and later offer that.
     using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCSTR);
-    if (auto setDirectory = LookUpKernel32<SetDllDirectoryFunction>("SetDllDirectoryA")) setDirectory("");
+    if (auto setDirectory = LookUpKernel32<SetDllDirectoryFunction>("SetDllDirectoryA"))
+      setDirectory("");
   }
 };
 

@@ -8,8 +8,12 @@
 namespace win32 {
 namespace {
 
-SC_HANDLE AsHandle(os::ServiceRef handle) { return reinterpret_cast<SC_HANDLE>(handle); }
-os::ServiceRef AsRef(SC_HANDLE handle) { return reinterpret_cast<os::ServiceRef>(handle); }
+SC_HANDLE AsHandle(os::ServiceRef handle) {
+  return reinterpret_cast<SC_HANDLE>(handle);
+}
+os::ServiceRef AsRef(SC_HANDLE handle) {
+  return reinterpret_cast<os::ServiceRef>(handle);
+}
 
 class Win32ServiceManager : public os::ServiceManager {
  public:
@@ -22,8 +26,8 @@ class Win32ServiceManager : public os::ServiceManager {
                                     const std::string& binaryPath) override {
     return AsRef(CreateServiceA(AsHandle(manager), name.c_str(), displayName.c_str(),
                                 SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
-                                SERVICE_ERROR_NORMAL, binaryPath.c_str(), nullptr, nullptr,
-                                nullptr, nullptr, nullptr));
+                                SERVICE_ERROR_NORMAL, binaryPath.c_str(), nullptr, nullptr, nullptr,
+                                nullptr, nullptr));
   }
 
   os::ServiceRef OpenExisting(os::ServiceRef manager, const std::string& name) override {

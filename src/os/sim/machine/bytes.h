@@ -7,7 +7,9 @@
 
 namespace machine {
 
-inline uint16_t Load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint16_t Load16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 inline uint32_t Load32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -48,7 +50,9 @@ inline void MoveBytes(uint8_t* to, const uint8_t* from, size_t n) {
 inline void FillBytes(uint8_t* to, uint8_t value, size_t n) {
   for (size_t i = 0; i < n; ++i) to[i] = value;
 }
-inline uint32_t AllOnes(uint32_t width) { return width >= 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1; }
+inline uint32_t AllOnes(uint32_t width) {
+  return width >= 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1;
+}
 
 // How a device answers: at once, after a delay, or never.
 struct Behaviour {

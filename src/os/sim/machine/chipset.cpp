@@ -17,8 +17,8 @@ void Chipset::Reset() {
 }
 
 bool Chipset::Claims(uint16_t port) const {
-  return (port >= 0x70 && port <= 0x73) || port == kPciAddress || (port >= kPciData && port < kPciData + 4) ||
-         InSmiEnable(port);
+  return (port >= 0x70 && port <= 0x73) || port == kPciAddress ||
+         (port >= kPciData && port < kPciData + 4) || InSmiEnable(port);
 }
 
 uint32_t Chipset::ConfigRead() const {
@@ -36,7 +36,8 @@ uint32_t Chipset::Read(uint16_t port, uint32_t width) {
   if (port >= kPciData && port < kPciData + 4) {
     return (ConfigRead() >> (8 * (port - kPciData))) & AllOnes(width);
   }
-  if (InSmiEnable(port)) return (smiEnable >> (8 * (port - pmBase - kSmiEnableOffset))) & AllOnes(width);
+  if (InSmiEnable(port))
+    return (smiEnable >> (8 * (port - pmBase - kSmiEnableOffset))) & AllOnes(width);
   if (port == 0x71 || port == 0x73) {
     const int bank = port == 0x73;
     return cmos[bank][cmosIndex_[bank]];

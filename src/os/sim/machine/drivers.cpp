@@ -5,7 +5,9 @@
 namespace machine {
 namespace {
 
-bool ValidWidth(uint64_t width) { return width == 1 || width == 2 || width == 4; }
+bool ValidWidth(uint64_t width) {
+  return width == 1 || width == 2 || width == 4;
+}
 
 // Shared tail of every decoder: do the port access, or refuse it when the
 // machine is set to refuse.
@@ -15,8 +17,10 @@ bool PortAccess(Machine& m, Driver driver, uint32_t code, bool read, uint64_t po
     m.Record({driver, RequestRecord::kRefused, static_cast<uint8_t>(width), code, port, 0});
     return false;
   }
-  if (read) *value = m.ReadPort(static_cast<uint16_t>(port), width);
-  else m.WritePort(static_cast<uint16_t>(port), width, *value);
+  if (read)
+    *value = m.ReadPort(static_cast<uint16_t>(port), width);
+  else
+    m.WritePort(static_cast<uint16_t>(port), width, *value);
   m.Record({driver, read ? RequestRecord::kPortRead : RequestRecord::kPortWrite,
             static_cast<uint8_t>(width), code, port, *value});
   return true;
@@ -29,9 +33,12 @@ bool Refuse(Machine& m, Driver driver, uint32_t code) {
 
 void Memory(Machine& m, Driver driver, uint32_t code, bool read, uint64_t address, uint8_t* data,
             uint32_t length) {
-  if (read) m.ReadMemory(address, data, length);
-  else m.WriteMemory(address, data, length);
-  m.Record({driver, read ? RequestRecord::kMemoryRead : RequestRecord::kMemoryWrite, 0, code, address, length});
+  if (read)
+    m.ReadMemory(address, data, length);
+  else
+    m.WriteMemory(address, data, length);
+  m.Record({driver, read ? RequestRecord::kMemoryRead : RequestRecord::kMemoryWrite, 0, code,
+            address, length});
 }
 
 bool Torq(Machine& m, const DriverRequest& r, uint32_t* information) {
@@ -47,7 +54,8 @@ bool Torq(Machine& m, const DriverRequest& r, uint32_t* information) {
   if (direction > 1 || length == 0 || length > kMaxTransfer) return Refuse(m, d, r.code);
   const bool read = direction == 1;
   const uint32_t n = static_cast<uint32_t>(length);
-  if (read ? (r.inputSize != header || r.outputSize < n) : r.inputSize != header + n) return Refuse(m, d, r.code);
+  if (read ? (r.inputSize != header || r.outputSize < n) : r.inputSize != header + n)
+    return Refuse(m, d, r.code);
   if (r.code == kPorts) {
     uint32_t value = read ? 0 : LoadWidth(r.buffer + header, n);
     if (!PortAccess(m, d, r.code, read, address, n, &value)) return false;
@@ -72,16 +80,17 @@ bool KmdfMemIo(Machine& m, const DriverRequest& r, uint32_t* information) {
     uint32_t width;
   };
   static const Code kCodes[] = {
-      {0x9C412400, true, true, 1},   {0x9C412404, true, false, 1}, {0x9C412408, true, true, 2},
-      {0x9C41240C, true, false, 2},  {0x9C412410, true, true, 4},  {0x9C412414, true, false, 4},
-      {0x9C412800, false, true, 0},  {0x9C412804, false, false, 0},
+      {0x9C412400, true, true, 1},  {0x9C412404, true, false, 1},  {0x9C412408, true, true, 2},
+      {0x9C41240C, true, false, 2}, {0x9C412410, true, true, 4},   {0x9C412414, true, false, 4},
+      {0x9C412800, false, true, 0}, {0x9C412804, false, false, 0},
   };
   const Code* c = nullptr;
   for (const Code& k : kCodes)
     if (k.code == r.code) c = &k;
   if (!c || r.inputSize < 16) return Refuse(m, d, r.code);
   const uint32_t length = Load32(r.buffer + 8);
-  if (length == 0 || length > kMaxTransfer || r.inputSize != 16 + length || r.outputSize != 16 + length) {
+  if (length == 0 || length > kMaxTransfer || r.inputSize != 16 + length ||
+      r.outputSize != 16 + length) {
     return Refuse(m, d, r.code);
   }
   if (c->port && length != c->width) return Refuse(m, d, r.code);
@@ -105,7 +114,8 @@ bool AddMemMemory(Machine& m, Driver d, const DriverRequest& r, uint32_t* inform
   if (r.inputSize < 8) return Refuse(m, d, r.code);
   const uint64_t address = Load64(r.buffer);
   if (r.code == 0x22204C) {
-    if (r.inputSize != 8 || r.outputSize == 0 || r.outputSize > kMaxTransfer) return Refuse(m, d, r.code);
+    if (r.inputSize != 8 || r.outputSize == 0 || r.outputSize > kMaxTransfer)
+      return Refuse(m, d, r.code);
     Memory(m, d, r.code, true, address, r.buffer, r.outputSize);
     *information = r.outputSize;
     return true;
@@ -125,8 +135,8 @@ bool AddMem(Machine& m, const DriverRequest& r, uint32_t* information) {
     bool read;
     uint32_t width;
   };
-  static const Code kCodes[] = {{0x222038, true, 1}, {0x222034, false, 1}, {0x222040, true, 2},
-                                {0x22203C, false, 2}, {0x222048, true, 4}, {0x222044, false, 4}};
+  static const Code kCodes[] = {{0x222038, true, 1},  {0x222034, false, 1}, {0x222040, true, 2},
+                                {0x22203C, false, 2}, {0x222048, true, 4},  {0x222044, false, 4}};
   const Code* c = nullptr;
   for (const Code& k : kCodes)
     if (k.code == r.code) c = &k;
@@ -149,7 +159,9 @@ bool MemIoVxd(Machine& m, const DriverRequest& r, uint32_t* information) {
   if (Load32(r.buffer + 4) != 0 || !ValidWidth(width)) return Refuse(m, d, r.code);
   const uint32_t valueAddress = Load32(r.buffer + 12);
   uint8_t bytes[4] = {};
-  if (!read && !r.caller->read(r.caller->context, valueAddress, bytes, width)) return Refuse(m, d, r.code);
+  // The caller's variable is checked before the port is touched, so a bad
+  // address refuses the request without a port read's side effects.
+  if (!r.caller->read(r.caller->context, valueAddress, bytes, width)) return Refuse(m, d, r.code);
   uint32_t value = LoadWidth(bytes, width);
   if (!PortAccess(m, d, r.code, read, Load32(r.buffer), width, &value)) return false;
   if (read) {
@@ -162,13 +174,18 @@ bool MemIoVxd(Machine& m, const DriverRequest& r, uint32_t* information) {
 
 }  // namespace
 
-bool HandleRequest(Machine& machine, Driver driver, const DriverRequest& request, uint32_t* information) {
+bool HandleRequest(Machine& machine, Driver driver, const DriverRequest& request,
+                   uint32_t* information) {
   *information = 0;
   switch (driver) {
-    case Driver::kTorq: return Torq(machine, request, information);
-    case Driver::kKmdfMemIo: return KmdfMemIo(machine, request, information);
-    case Driver::kAddMem: return AddMem(machine, request, information);
-    case Driver::kMemIoVxd: return MemIoVxd(machine, request, information);
+    case Driver::kTorq:
+      return Torq(machine, request, information);
+    case Driver::kKmdfMemIo:
+      return KmdfMemIo(machine, request, information);
+    case Driver::kAddMem:
+      return AddMem(machine, request, information);
+    case Driver::kMemIoVxd:
+      return MemIoVxd(machine, request, information);
   }
   return false;
 }

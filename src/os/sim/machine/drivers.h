@@ -25,9 +25,9 @@ struct DriverRequest {
   uint8_t* buffer;  // at least the larger of inputSize and outputSize
   uint32_t inputSize;
   uint32_t outputSize;
-  bool callerIsWow64;             // a 32-bit caller on 64-bit Windows
-  uint64_t callerBufferAddress;   // the caller's address of its output buffer
-  const CallerMemory* caller;     // may be null when no record needs it
+  bool callerIsWow64;            // a 32-bit caller on 64-bit Windows
+  uint64_t callerBufferAddress;  // the caller's address of its output buffer
+  const CallerMemory* caller;    // may be null when no record needs it
 };
 
 // Largest memory transfer a driver accepts in one request.
@@ -35,6 +35,7 @@ constexpr uint32_t kMaxTransfer = 0x200000;
 
 // True when the request was honoured; `*information` gets the number of
 // output bytes (IoStatus.Information).
-bool HandleRequest(Machine& machine, Driver driver, const DriverRequest& request, uint32_t* information);
+bool HandleRequest(Machine& machine, Driver driver, const DriverRequest& request,
+                   uint32_t* information);
 
 }  // namespace machine

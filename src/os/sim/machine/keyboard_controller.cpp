@@ -26,8 +26,10 @@ void KeyboardController::QueueOutput(uint8_t value, bool aux, uint64_t readyAt) 
 void KeyboardController::Settle(uint64_t now) {
   if (inputPending_ && now >= inputTakenAt_) {
     inputPending_ = false;
-    if (inputIsCommand_) Command(inputValue_, now);
-    else Data(inputValue_, now);
+    if (inputIsCommand_)
+      Command(inputValue_, now);
+    else
+      Data(inputValue_, now);
   }
 }
 
@@ -53,8 +55,12 @@ uint8_t KeyboardController::ReadData(uint64_t now) {
   return value;
 }
 
-void KeyboardController::WriteCommand(uint8_t value, uint64_t now) { Accept(value, true, now); }
-void KeyboardController::WriteData(uint8_t value, uint64_t now) { Accept(value, false, now); }
+void KeyboardController::WriteCommand(uint8_t value, uint64_t now) {
+  Accept(value, true, now);
+}
+void KeyboardController::WriteData(uint8_t value, uint64_t now) {
+  Accept(value, false, now);
+}
 
 void KeyboardController::Accept(uint8_t value, bool isCommand, uint64_t now) {
   if (behaviour.mode == Behaviour::kDead) return;
@@ -78,25 +84,46 @@ void KeyboardController::Release() {
 void KeyboardController::Command(uint8_t value, uint64_t now) {
   expect_ = Expect::kNothing;
   switch (value) {
-    case 0x20: QueueOutput(commandByte, false, behaviour.DoneAt(now)); break;
-    case 0x60: expect_ = Expect::kCommandByte; break;
-    case 0xA7: commandByte |= 0x20; break;
-    case 0xA8: commandByte &= static_cast<uint8_t>(~0x20); break;
-    case 0xAD: commandByte |= 0x10; break;
-    case 0xAE: commandByte &= static_cast<uint8_t>(~0x10); break;
-    case 0xD4: expect_ = Expect::kAuxWrite; break;
+    case 0x20:
+      QueueOutput(commandByte, false, behaviour.DoneAt(now));
+      break;
+    case 0x60:
+      expect_ = Expect::kCommandByte;
+      break;
+    case 0xA7:
+      commandByte |= 0x20;
+      break;
+    case 0xA8:
+      commandByte &= static_cast<uint8_t>(~0x20);
+      break;
+    case 0xAD:
+      commandByte |= 0x10;
+      break;
+    case 0xAE:
+      commandByte &= static_cast<uint8_t>(~0x10);
+      break;
+    case 0xD4:
+      expect_ = Expect::kAuxWrite;
+      break;
     case 0xB1:
       held = true;
       ++holds;
       break;
-    case 0xB2: Release(); break;
-    case 0xB3: expect_ = Expect::kGiveBackKeyboard; break;
-    case 0xB4: expect_ = Expect::kGiveBackAux; break;
+    case 0xB2:
+      Release();
+      break;
+    case 0xB3:
+      expect_ = Expect::kGiveBackKeyboard;
+      break;
+    case 0xB4:
+      expect_ = Expect::kGiveBackAux;
+      break;
     case 0xBE:
       if (!held) ++violations;
       expect_ = Expect::kEcCommand;
       break;
-    default: break;  // commands of no interest to the updater
+    default:
+      break;  // commands of no interest to the updater
   }
 }
 
@@ -104,16 +131,22 @@ void KeyboardController::Data(uint8_t value, uint64_t now) {
   const Expect expect = expect_;
   expect_ = Expect::kNothing;
   switch (expect) {
-    case Expect::kCommandByte: commandByte = value; break;
-    case Expect::kAuxWrite: QueueOutput(kAck, true, behaviour.DoneAt(now)); break;
+    case Expect::kCommandByte:
+      commandByte = value;
+      break;
+    case Expect::kAuxWrite:
+      QueueOutput(kAck, true, behaviour.DoneAt(now));
+      break;
     case Expect::kGiveBackKeyboard:
     case Expect::kGiveBackAux:
       QueueOutput(value, expect == Expect::kGiveBackAux, now);
       Release();
       break;
     case Expect::kEcCommand:
-      if (value == 0x80) expect_ = Expect::kReadHigh;
-      else if (value == 0x81) expect_ = Expect::kWriteHigh;
+      if (value == 0x80)
+        expect_ = Expect::kReadHigh;
+      else if (value == 0x81)
+        expect_ = Expect::kWriteHigh;
       else if (value == 0xDC) {
         autoOnArmed = true;
         ++autoOnCommands;
@@ -140,7 +173,9 @@ void KeyboardController::Data(uint8_t value, uint64_t now) {
       ecRam[address_] = value;
       ++ecWrites;
       break;
-    case Expect::kNothing: QueueOutput(kAck, false, behaviour.DoneAt(now)); break;  // to the keyboard
+    case Expect::kNothing:
+      QueueOutput(kAck, false, behaviour.DoneAt(now));
+      break;  // to the keyboard
   }
 }
 

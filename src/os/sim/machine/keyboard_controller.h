@@ -35,8 +35,17 @@ class KeyboardController {
 
  private:
   enum class Expect : uint8_t {
-    kNothing, kCommandByte, kAuxWrite, kGiveBackKeyboard, kGiveBackAux, kEcCommand,
-    kReadHigh, kReadLow, kWriteHigh, kWriteLow, kWriteValue
+    kNothing,
+    kCommandByte,
+    kAuxWrite,
+    kGiveBackKeyboard,
+    kGiveBackAux,
+    kEcCommand,
+    kReadHigh,
+    kReadLow,
+    kWriteHigh,
+    kWriteLow,
+    kWriteValue
   };
   void Settle(uint64_t now);
   void Accept(uint8_t value, bool isCommand, uint64_t now);

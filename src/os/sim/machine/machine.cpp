@@ -25,8 +25,10 @@ bool Machine::RefusePortRequest() {
 
 void Machine::Record(const RequestRecord& record) {
   const int driver = static_cast<int>(record.driver);
-  if (record.kind == RequestRecord::kRefused) ++refused[driver];
-  else ++requests[driver];
+  if (record.kind == RequestRecord::kRefused)
+    ++refused[driver];
+  else
+    ++requests[driver];
   log[logged % kLogSize] = record;
   ++logged;
 }
@@ -39,10 +41,14 @@ uint8_t Machine::ReadByte(uint16_t port) {
 }
 
 void Machine::WriteByte(uint16_t port, uint8_t value) {
-  if (port == kKbcData) kbc.WriteData(value, now_);
-  else if (port == kKbcCommand) kbc.WriteCommand(value, now_);
-  else if (smi.Claims(port)) smi.Write(value, now_, memory);
-  else if (superIo.Claims(port)) superIo.Write(port, value, now_);
+  if (port == kKbcData)
+    kbc.WriteData(value, now_);
+  else if (port == kKbcCommand)
+    kbc.WriteCommand(value, now_);
+  else if (smi.Claims(port))
+    smi.Write(value, now_, memory);
+  else if (superIo.Claims(port))
+    superIo.Write(port, value, now_);
 }
 
 uint32_t Machine::ReadPort(uint16_t port, uint32_t width) {

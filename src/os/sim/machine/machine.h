@@ -21,10 +21,10 @@ struct RequestRecord {
   enum Kind : uint8_t { kPortRead, kPortWrite, kMemoryRead, kMemoryWrite, kRefused };
   Driver driver;
   Kind kind;
-  uint8_t width;      // port requests
+  uint8_t width;  // port requests
   uint32_t code;
-  uint64_t target;    // port or physical address
-  uint32_t value;     // port value, or memory length
+  uint64_t target;  // port or physical address
+  uint32_t value;   // port value, or memory length
 };
 
 class Machine {

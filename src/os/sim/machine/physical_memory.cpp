@@ -10,7 +10,8 @@ void PhysicalMemory::Reset() {
 }
 
 uint8_t* PhysicalMemory::At(uint64_t address) {
-  if (address >= kFirmwareBase && address < kFirmwareBase + kFirmwareSize) return &firmware[address - kFirmwareBase];
+  if (address >= kFirmwareBase && address < kFirmwareBase + kFirmwareSize)
+    return &firmware[address - kFirmwareBase];
   if (address >= kTopBase && address < kTopBase + kTopSize) return &top[address - kTopBase];
   return nullptr;
 }

@@ -34,18 +34,24 @@ uint8_t SuperIo::ReadConfig(uint8_t index) const {
   if (index == 0x07) return logicalDevice_;
   if (logicalDevice_ != 9) return 0xFF;
   switch (index) {
-    case 0x30: return mailboxActive;
-    case 0x60: return static_cast<uint8_t>(mailboxBase >> 8);
-    case 0x61: return static_cast<uint8_t>(mailboxBase);
-    default: return 0xFF;
+    case 0x30:
+      return mailboxActive;
+    case 0x60:
+      return static_cast<uint8_t>(mailboxBase >> 8);
+    case 0x61:
+      return static_cast<uint8_t>(mailboxBase);
+    default:
+      return 0xFF;
   }
 }
 
 void SuperIo::WriteConfig(uint8_t index, uint8_t value) {
   // Only the device select is writable here: the updater never moves or
   // switches the mailbox, and a model that let it would hide such a fault.
-  if (index == 0x07) logicalDevice_ = value;
-  else ++violations;
+  if (index == 0x07)
+    logicalDevice_ = value;
+  else
+    ++violations;
 }
 
 void SuperIo::Settle(uint64_t now) {
@@ -71,9 +77,12 @@ uint8_t SuperIo::Read(uint16_t port, uint64_t now) {
 
 void SuperIo::Write(uint16_t port, uint8_t value, uint64_t now) {
   if (port == configPort) {
-    if (value == 0x55) inConfiguration = true;
-    else if (value == 0xAA) inConfiguration = false;
-    else if (inConfiguration) configIndex_ = value;
+    if (value == 0x55)
+      inConfiguration = true;
+    else if (value == 0xAA)
+      inConfiguration = false;
+    else if (inConfiguration)
+      configIndex_ = value;
     return;
   }
   if (port == configPort + 1) {
