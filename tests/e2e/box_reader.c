@@ -44,7 +44,8 @@ static DWORD FindProcess(const char* name) {
   if (snapshot == INVALID_HANDLE_VALUE) return 0;
   PROCESSENTRY32 entry;
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more && !pid; more = Process32Next(snapshot, &entry)) {
+  for (BOOL more = Process32First(snapshot, &entry); more && !pid;
+       more = Process32Next(snapshot, &entry)) {
     const char* base = strrchr(entry.szExeFile, '\\');
     base = base ? base + 1 : entry.szExeFile;
     if (lstrcmpiA(base, name) == 0) pid = entry.th32ProcessID;
@@ -67,7 +68,8 @@ static BOOL CALLBACK Visit(HWND window, LPARAM context) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if (pid != search->pid || window == search->skip || !IsWindowVisible(window)) return TRUE;
-  if (search->wantDialog ? (IsDialogClass(window) && !IsMessageBox(window)) : IsMessageBox(window)) {
+  if (search->wantDialog ? (IsDialogClass(window) && !IsMessageBox(window))
+                         : IsMessageBox(window)) {
     search->found = window;
     return FALSE;
   }
@@ -77,13 +79,23 @@ static BOOL CALLBACK Visit(HWND window, LPARAM context) {
 static void PrintEscaped(FILE* out, const char* text) {
   for (const unsigned char* c = (const unsigned char*)text; *c; ++c) {
     switch (*c) {
-      case '\n': fputs("\\n", out); break;
-      case '\r': fputs("\\r", out); break;
-      case '\t': fputs("\\t", out); break;
-      case '\\': fputs("\\\\", out); break;
+      case '\n':
+        fputs("\\n", out);
+        break;
+      case '\r':
+        fputs("\\r", out);
+        break;
+      case '\t':
+        fputs("\\t", out);
+        break;
+      case '\\':
+        fputs("\\\\", out);
+        break;
       default:
-        if (*c < 0x20 || *c == 0x7F) fprintf(out, "\\x%02X", *c);
-        else fputc(*c, out);
+        if (*c < 0x20 || *c == 0x7F)
+          fprintf(out, "\\x%02X", *c);
+        else
+          fputc(*c, out);
     }
   }
   fputc('\n', out);
@@ -96,7 +108,9 @@ static void PrintControlText(FILE* out, const char* label, HWND control) {
   PrintEscaped(out, text);
 }
 
-static int Shown(HWND window) { return window && IsWindowVisible(window); }
+static int Shown(HWND window) {
+  return window && IsWindowVisible(window);
+}
 
 static void PrintRect(FILE* out, const char* label, HWND window) {
   RECT r;
@@ -115,7 +129,10 @@ static void DescribeBox(FILE* out, HWND box) {
   fprintf(out, "buttons%s%s\n", Shown(GetDlgItem(box, IDOK)) ? " OK" : "",
           Shown(GetDlgItem(box, IDCANCEL)) ? " Cancel" : "");
   HWND owner = GetWindow(box, GW_OWNER);
-  fprintf(out, "owner %s\n", !owner ? "none" : IsDialogClass(owner) && !IsMessageBox(owner) ? "dialog" : "other");
+  fprintf(out, "owner %s\n",
+          !owner                                         ? "none"
+          : IsDialogClass(owner) && !IsMessageBox(owner) ? "dialog"
+                                                         : "other");
   PrintRect(out, "icon", GetDlgItem(box, kIconControl));
   POINT origin = {0, 0};
   RECT client;
@@ -141,15 +158,21 @@ int main(int argc, char** argv) {
       search.wantDialog = 1;
       continue;
     }
-    if (strcmp(argv[i], "-o") == 0) outputPath = argv[i + 1];
-    else if (strcmp(argv[i], "-t") == 0) limit = strtoul(argv[i + 1], NULL, 10);
-    else if (strcmp(argv[i], "-s") == 0) search.skip = (HWND)(ULONG_PTR)strtoul(argv[i + 1], NULL, 0);
-    else if (strcmp(argv[i], "-d") == 0) donePath = argv[i + 1];
-    else break;
+    if (strcmp(argv[i], "-o") == 0)
+      outputPath = argv[i + 1];
+    else if (strcmp(argv[i], "-t") == 0)
+      limit = strtoul(argv[i + 1], NULL, 10);
+    else if (strcmp(argv[i], "-s") == 0)
+      search.skip = (HWND)(ULONG_PTR)strtoul(argv[i + 1], NULL, 0);
+    else if (strcmp(argv[i], "-d") == 0)
+      donePath = argv[i + 1];
+    else
+      break;
     ++i;
   }
   if (i + 1 != argc) {
-    fprintf(stderr, "usage: box_reader.exe [-o FILE] [-t MS] [-s HWND] [-d DONE_FILE] [-p] PROGRAM\n");
+    fprintf(stderr,
+            "usage: box_reader.exe [-o FILE] [-t MS] [-s HWND] [-d DONE_FILE] [-p] PROGRAM\n");
     return 1;
   }
   FILE* out = outputPath ? fopen(outputPath, "w") : stdout;
@@ -167,8 +190,10 @@ int main(int argc, char** argv) {
       search.found = NULL;
       EnumWindows(Visit, (LPARAM)&search);
       if (search.found) {
-        if (search.wantDialog) DescribeDialog(out, search.found);
-        else DescribeBox(out, search.found);
+        if (search.wantDialog)
+          DescribeDialog(out, search.found);
+        else
+          DescribeBox(out, search.found);
         result = 0;
         break;
       }

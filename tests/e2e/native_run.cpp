@@ -76,7 +76,8 @@ void PrintEntries(sim::Notebook& notebook, const std::string& folder, const char
 void PrintStandardError(std::string text, const std::string& hostFolder) {
   for (size_t at; !hostFolder.empty() && (at = text.find(hostFolder)) != std::string::npos;)
     text.erase(at, hostFolder.size());
-  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\\n") == 0) text.resize(text.size() - 2);
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\\n") == 0)
+    text.resize(text.size() - 2);
   for (size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) std::printf("stderr %s\n", line.c_str());
@@ -90,19 +91,23 @@ int Fail(const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 5) return Fail("usage: e2e_native_run PROFILE.json PATCH_JSON PACKAGE DRIVER [-- OPTION...]");
+  if (argc < 5)
+    return Fail("usage: e2e_native_run PROFILE.json PATCH_JSON PACKAGE DRIVER [-- OPTION...]");
   std::string profileText, package;
   if (!ReadHostFile(argv[1], &profileText)) return Fail(std::string("cannot read ") + argv[1]);
   if (!ReadHostFile(argv[3], &package)) return Fail(std::string("cannot read ") + argv[3]);
   machine::Driver driver{};
   const bool withState = std::strcmp(argv[4], "none") != 0;
-  if (withState && !DriverByName(argv[4], &driver)) return Fail(std::string("unknown driver ") + argv[4]);
+  if (withState && !DriverByName(argv[4], &driver))
+    return Fail(std::string("unknown driver ") + argv[4]);
   std::string commandLine;
-  for (int i = 6; i < argc; ++i) commandLine += (commandLine.empty() ? "" : " ") + std::string(argv[i]);
+  for (int i = 6; i < argc; ++i)
+    commandLine += (commandLine.empty() ? "" : " ") + std::string(argv[i]);
 
   nlohmann::json json = nlohmann::json::parse(profileText, nullptr, false);
   const nlohmann::json patch = nlohmann::json::parse(argv[2], nullptr, false);
-  if (json.is_discarded() || patch.is_discarded()) return Fail("a profile or the patch is not JSON");
+  if (json.is_discarded() || patch.is_discarded())
+    return Fail("a profile or the patch is not JSON");
   json.merge_patch(patch);
   sim::Profile profile;
   std::string error;
@@ -125,12 +130,14 @@ int main(int argc, char** argv) {
     }
 
     std::printf("exit 0x%08X\n", code);
-    for (const std::string& box : notebook.transcript().Of("messagebox")) std::printf("box %s\n", box.c_str());
+    for (const std::string& box : notebook.transcript().Of("messagebox"))
+      std::printf("box %s\n", box.c_str());
     const std::string temp = profile.temp.value_or("C:");
     const std::string work = temp + "\\__Orvanta_Update";
     std::string hostWork = notebook.files().HostPath(work + "\\x");
     hostWork.pop_back();
-    for (const std::string& text : notebook.transcript().Of("stderr")) PrintStandardError(text, hostWork);
+    for (const std::string& text : notebook.transcript().Of("stderr"))
+      PrintStandardError(text, hostWork);
     PrintLog(notebook, temp + "\\DebugLog.txt", "temp-log");
     PrintEntries(notebook, temp, "temp-entry");
     PrintLog(notebook, work + "\\DebugLog.txt", "work-log");
@@ -138,10 +145,11 @@ int main(int argc, char** argv) {
 
     if (withState) {
       machine_tools::MachineFile image, state;
-      if (!machine_tools::ParseMachineFile(machine_tools::MakeImage(json), machine_file::Kind::kImage, &image,
-                                           &error) ||
-          !machine_tools::ParseMachineFile(machine_tools::StateBytes(notebook.devices().Machine(), 60, driver),
-                                           machine_file::Kind::kState, &state, &error))
+      if (!machine_tools::ParseMachineFile(machine_tools::MakeImage(json),
+                                           machine_file::Kind::kImage, &image, &error) ||
+          !machine_tools::ParseMachineFile(
+              machine_tools::StateBytes(notebook.devices().Machine(), 60, driver),
+              machine_file::Kind::kState, &state, &error))
         return Fail(error);
       std::istringstream lines(machine_tools::DescribeState(state, &image));
       for (std::string line; std::getline(lines, line);) std::printf("state %s\n", line.c_str());
