@@ -25,6 +25,18 @@ constexpr unsigned kDecompressionBufferSize = 16384;
   EndExtraction(ProgramName() + ": " + reason);
 }
 
+// The gzip reader's error text names the file as it was opened; on the
+// simulated notebook that is a host path, so it is put back as the member's
+// own name and both builds report the same line.
+std::string ReaderError(gzFile input, const std::string& openedAs, const std::string& inputName) {
+  int code = 0;
+  std::string reason = gzerror(input, &code);
+  const std::string prefix = openedAs + ": ";
+  if (openedAs != inputName && reason.compare(0, prefix.size(), prefix) == 0)
+    reason = inputName + ": " + reason.substr(prefix.size());
+  return reason;
+}
+
 }  // namespace
 
 void GunzipMember(const std::string& name) {
@@ -33,7 +45,8 @@ void GunzipMember(const std::string& name) {
   const std::string inputName = compressed ? name : name + std::string(kCompressedSuffix);
   const std::string outputName(ExtractedName(name));
 
-  gzFile input = gzopen(files.HostPath(inputName).c_str(), "rb");
+  const std::string hostInput = files.HostPath(inputName);
+  gzFile input = gzopen(hostInput.c_str(), "rb");
   if (input == nullptr) EndExtraction(ProgramName() + ": can't gzopen " + inputName);
 
   std::FILE* output = std::fopen(files.HostPath(outputName).c_str(), "wb");
@@ -46,11 +59,7 @@ void GunzipMember(const std::string& name) {
   char buffer[kDecompressionBufferSize];
   for (;;) {
     const int count = gzread(input, buffer, sizeof buffer);
-    if (count < 0) {
-      int code = 0;
-      const std::string reason = gzerror(input, &code);
-      Abandon(input, output, outputName, reason);
-    }
+    if (count < 0) Abandon(input, output, outputName, ReaderError(input, hostInput, inputName));
     if (count == 0) break;
     if (std::fwrite(buffer, 1, static_cast<size_t>(count), output) != static_cast<size_t>(count))
       Abandon(input, output, outputName, "failed fwrite");

@@ -70,12 +70,7 @@ void PrintEntries(sim::Notebook& notebook, const std::string& folder, const char
 }
 
 // A transcript's escaped standard-error text as the lines a console shows.
-// zlib names the file it was opened with, which on the notebook is a host
-// path into the scratch folder where Windows sees a bare name: that prefix
-// (`hostFolder`) is taken out.
-void PrintStandardError(std::string text, const std::string& hostFolder) {
-  for (size_t at; !hostFolder.empty() && (at = text.find(hostFolder)) != std::string::npos;)
-    text.erase(at, hostFolder.size());
+void PrintStandardError(std::string text) {
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\\n") == 0)
     text.resize(text.size() - 2);
   for (size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
@@ -134,10 +129,7 @@ int main(int argc, char** argv) {
       std::printf("box %s\n", box.c_str());
     const std::string temp = profile.temp.value_or("C:");
     const std::string work = temp + "\\__Orvanta_Update";
-    std::string hostWork = notebook.files().HostPath(work + "\\x");
-    hostWork.pop_back();
-    for (const std::string& text : notebook.transcript().Of("stderr"))
-      PrintStandardError(text, hostWork);
+    for (const std::string& text : notebook.transcript().Of("stderr")) PrintStandardError(text);
     PrintLog(notebook, temp + "\\DebugLog.txt", "temp-log");
     PrintEntries(notebook, temp, "temp-entry");
     PrintLog(notebook, work + "\\DebugLog.txt", "work-log");

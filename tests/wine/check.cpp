@@ -25,9 +25,12 @@ const char* g_current = "";
 std::string Escape(const std::string& text) {
   std::string out;
   for (unsigned char c : text) {
-    if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
     else if (c < 0x20 || c >= 0x7F) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "\\x%02X", c);
@@ -41,9 +44,12 @@ std::string Escape(const std::string& text) {
 
 }  // namespace
 
-Registrar::Registrar(const char* name, CaseFunction function) { Cases().push_back({name, function}); }
+Registrar::Registrar(const char* name, CaseFunction function) {
+  Cases().push_back({name, function});
+}
 
-bool Record(bool ok, const char* file, int line, const char* expression, const std::string& detail) {
+bool Record(bool ok, const char* file, int line, const char* expression,
+            const std::string& detail) {
   if (ok) {
     ++g_passed;
     return true;
@@ -57,7 +63,8 @@ bool Record(bool ok, const char* file, int line, const char* expression, const s
 
 std::string DescribeSigned(int64_t value) {
   char text[48];
-  std::snprintf(text, sizeof text, "%" PRId64 " (0x%" PRIX64 ")", value, static_cast<uint64_t>(value));
+  std::snprintf(text, sizeof text, "%" PRId64 " (0x%" PRIX64 ")", value,
+                static_cast<uint64_t>(value));
   return text;
 }
 std::string DescribeUnsigned(uint64_t value) {
@@ -65,8 +72,12 @@ std::string DescribeUnsigned(uint64_t value) {
   std::snprintf(text, sizeof text, "%" PRIu64 " (0x%" PRIX64 ")", value, value);
   return text;
 }
-std::string Describe(const std::string& value) { return "\"" + Escape(value) + "\""; }
-std::string Describe(const char* value) { return value ? Describe(std::string(value)) : "null"; }
+std::string Describe(const std::string& value) {
+  return "\"" + Escape(value) + "\"";
+}
+std::string Describe(const char* value) {
+  return value ? Describe(std::string(value)) : "null";
+}
 
 int RunCases(const std::string& prefix) {
   int run = 0;

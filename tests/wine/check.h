@@ -25,8 +25,7 @@ std::string Describe(const std::string& value);
 std::string Describe(const char* value);
 
 template <typename T>
-  requires std::is_integral_v<T> || std::is_enum_v<T>
-std::string Describe(T value) {
+requires std::is_integral_v<T> || std::is_enum_v<T> std::string Describe(T value) {
   if constexpr (std::is_enum_v<T>)
     return DescribeSigned(static_cast<int64_t>(value));
   else if constexpr (std::is_signed_v<T>)
@@ -39,8 +38,9 @@ template <typename A, typename B>
 bool RecordEqual(const A& actual, const B& expected, const char* file, int line,
                  const char* expression) {
   const bool ok = actual == expected;
-  return Record(ok, file, line, expression,
-                ok ? std::string() : "got " + Describe(actual) + ", expected " + Describe(expected));
+  return Record(
+      ok, file, line, expression,
+      ok ? std::string() : "got " + Describe(actual) + ", expected " + Describe(expected));
 }
 
 // Runs the cases whose name starts with `prefix` (all when empty) and
@@ -49,12 +49,13 @@ int RunCases(const std::string& prefix);
 
 }  // namespace check
 
-#define CHECK(condition) ::check::Record(static_cast<bool>(condition), __FILE__, __LINE__, #condition)
+#define CHECK(condition) \
+  ::check::Record(static_cast<bool>(condition), __FILE__, __LINE__, #condition)
 #define CHECK_EQ(actual, expected) \
   ::check::RecordEqual((actual), (expected), __FILE__, __LINE__, #actual " == " #expected)
 
 // TEST_CASE(name) { ... } defines and registers one group of checks.
-#define TEST_CASE(name)                                         \
-  static void name();                                           \
+#define TEST_CASE(name)                                          \
+  static void name();                                            \
   static const ::check::Registrar name##_registrar(#name, name); \
   static void name()

@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     char directory[MAX_PATH];
     const DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
     if (length == 0 || length >= sizeof directory) return 254;
-    HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file =
+        CreateFileA(argv[2], GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) return 253;
     DWORD written = 0;
     const BOOL ok = WriteFile(file, directory, length, &written, NULL);

@@ -35,8 +35,10 @@ static int Report(const char* outputPath, const char* line) {
   FILE* out = outputPath ? fopen(outputPath, "w") : stdout;
   if (!out) return 0;
   fprintf(out, "%s\n", line);
-  if (out != stdout) fclose(out);
-  else fflush(stdout);
+  if (out != stdout)
+    fclose(out);
+  else
+    fflush(stdout);
   return 1;
 }
 

@@ -30,8 +30,8 @@ TEST_CASE(devices_missing_device_and_requests) {
   uint8_t record[9] = {1, 2, 3};
   uint8_t reply[4] = {};
   uint32_t returned = 77;
-  CHECK(!devices.Control(os::kInvalidDevice, 0x9C412008, record, sizeof record, reply,
-                         sizeof reply, &returned));
+  CHECK(!devices.Control(os::kInvalidDevice, 0x9C412008, record, sizeof record, reply, sizeof reply,
+                         &returned));
   CHECK_EQ(returned, 0u);
 
   // Request records carry a 32-bit address of themselves.

@@ -9,7 +9,9 @@ using seam_test::ReadWholeFile;
 using seam_test::ScratchDirectory;
 using seam_test::WriteWholeFile;
 
-os::FileSystem& Files() { return *os::Os().files; }
+os::FileSystem& Files() {
+  return *os::Os().files;
+}
 
 std::vector<std::string> Listing(const std::string& pattern) {
   std::vector<std::string> names;
@@ -92,8 +94,8 @@ TEST_CASE(files_offsets_append_and_sharing) {
 
   // The log's way of appending: open-or-create for writing, share reading.
   for (const char* piece : {"AB", "CD"}) {
-    os::FileHandle file = Files().Open("DATA.BIN", os::Access::kWrite,
-                                       os::Disposition::kOpenAlways, os::Share::kRead);
+    os::FileHandle file = Files().Open("DATA.BIN", os::Access::kWrite, os::Disposition::kOpenAlways,
+                                       os::Share::kRead);
     CHECK(file != nullptr);
     if (!file) return;
     uint32_t written = 0;
@@ -104,8 +106,8 @@ TEST_CASE(files_offsets_append_and_sharing) {
   CHECK_EQ(ReadWholeFile("data.bin"), std::string("0123456789ABCD"));
 
   {
-    os::FileHandle created = Files().Open("new.log", os::Access::kWrite,
-                                          os::Disposition::kOpenAlways, os::Share::kRead);
+    os::FileHandle created =
+        Files().Open("new.log", os::Access::kWrite, os::Disposition::kOpenAlways, os::Share::kRead);
     CHECK(created != nullptr);
     // While it is open for writing with read sharing, a reader may look in
     // but a second writer is turned away.

@@ -43,7 +43,9 @@ void RemoveTree(const std::string& directory) {
 
 }  // namespace
 
-const Settings& Given() { return g_settings; }
+const Settings& Given() {
+  return g_settings;
+}
 
 ScratchDirectory::ScratchDirectory(const char* name) {
   os::FileSystem& files = *os::Os().files;

@@ -31,7 +31,8 @@ void CheckTable(os::ModuleRef module, const char* which) {
     const int length = ui.LoadText(module, expected.id, buffer, sizeof buffer);
     const bool same = length == static_cast<int>(std::strlen(expected.text)) &&
                       std::strcmp(buffer, expected.text) == 0;
-    if (same) ++matching;
+    if (same)
+      ++matching;
     else
       check::Record(false, __FILE__, __LINE__, which,
                     "text " + std::to_string(expected.id) + " is " + check::Describe(buffer));

@@ -7,7 +7,9 @@
 
 namespace {
 
-os::System& System() { return *os::Os().system; }
+os::System& System() {
+  return *os::Os().system;
+}
 
 std::string Lowered(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
