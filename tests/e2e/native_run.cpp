@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,19 +19,11 @@
 #include "app/run_state.h"
 #include "app/update.h"
 #include "machine_tools.h"
+#include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
 #include "os/sim/sim_devices.h"
 
 namespace {
-
-bool ReadHostFile(const std::string& path, std::string* content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  *content = s.str();
-  return true;
-}
 
 bool DriverByName(const std::string& name, machine::Driver* driver) {
   static const struct {
@@ -89,8 +80,8 @@ int main(int argc, char** argv) {
   if (argc < 5)
     return Fail("usage: e2e_native_run PROFILE.json PATCH_JSON PACKAGE DRIVER [-- OPTION...]");
   std::string profileText, package;
-  if (!ReadHostFile(argv[1], &profileText)) return Fail(std::string("cannot read ") + argv[1]);
-  if (!ReadHostFile(argv[3], &package)) return Fail(std::string("cannot read ") + argv[3]);
+  if (!sim::ReadHostFile(argv[1], &profileText)) return Fail(std::string("cannot read ") + argv[1]);
+  if (!sim::ReadHostFile(argv[3], &package)) return Fail(std::string("cannot read ") + argv[3]);
   machine::Driver driver{};
   const bool withState = std::strcmp(argv[4], "none") != 0;
   if (withState && !DriverByName(argv[4], &driver))

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "os/sim/host_files.h"
+
 namespace testing_package {
 
 std::string Le32(uint32_t value);
@@ -57,7 +59,7 @@ class ScratchFolder {
   std::string path_;
 };
 
-bool WriteHostFile(const std::string& path, const std::string& content);
-bool ReadHostFile(const std::string& path, std::string* content);
+using sim::ReadHostFile;
+using sim::WriteHostFile;
 
 }  // namespace testing_package

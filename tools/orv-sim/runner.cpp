@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "app/options.h"
@@ -11,6 +10,7 @@
 #include "app/run_state.h"
 #include "app/update.h"
 #include "app/update_flags.h"
+#include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
 
 namespace orvsim {
@@ -53,15 +53,6 @@ class Scratch {
 
 void PrintTranscript(const sim::Transcript& transcript) {
   for (const std::string& line : transcript.Lines()) std::printf("  %s\n", line.c_str());
-}
-
-bool ReadHostFile(const std::string& path, std::string* content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  *content = s.str();
-  return true;
 }
 
 void PrintWorkDirectory(sim::Notebook& notebook) {
@@ -150,7 +141,7 @@ int RunUpdateOnNotebook(const RunRequest& request) {
   sim::Notebook notebook(profile, scratch.path());
   if (!request.packagePath.empty()) {
     std::string package;
-    if (!ReadHostFile(request.packagePath, &package)) {
+    if (!sim::ReadHostFile(request.packagePath, &package)) {
       std::fprintf(stderr, "orv-sim: cannot read package %s\n", request.packagePath.c_str());
       return 2;
     }

@@ -1,7 +1,6 @@
 #include "os/sim/profile.h"
 
-#include <fstream>
-#include <sstream>
+#include "os/sim/host_files.h"
 
 namespace sim {
 namespace {
@@ -72,14 +71,12 @@ bool ParseProfile(const std::string& text, Profile* p, std::string* error) {
 }
 
 bool LoadProfile(const std::string& path, Profile* profile, std::string* error) {
-  std::ifstream in(path);
-  if (!in) {
+  std::string text;
+  if (!ReadHostFile(path, &text)) {
     *error = "cannot open profile " + path;
     return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ParseProfile(text.str(), profile, error);
+  return ParseProfile(text, profile, error);
 }
 
 }  // namespace sim
