@@ -12,6 +12,7 @@
 #include "app/update_flags.h"
 #include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
+#include "os/sim/sim_devices.h"
 
 namespace orvsim {
 namespace {
@@ -53,6 +54,23 @@ class Scratch {
 
 void PrintTranscript(const sim::Transcript& transcript) {
   for (const std::string& line : transcript.Lines()) std::printf("  %s\n", line.c_str());
+}
+
+// What the run decided and what the memory-access drivers were asked.
+void PrintRunState(sim::Notebook& notebook) {
+  const app::RunState& run = app::Run();
+  std::printf("run state:\n");
+  std::printf("  firmware:          %s\n", run.AmiFirmware ? "AMI" : "Phoenix");
+  std::printf("  UpdateFlags:       0x%08X (%s)\n", run.UpdateFlags,
+              FlagNames(run.UpdateFlags).c_str());
+  std::printf("  FlashCommandLine:  %s\n", run.FlashCommandLine);
+  std::printf("  MicomCommandLine:  %s\n", run.MicomCommandLine);
+  const machine::Machine& m = notebook.devices().Machine();
+  static constexpr const char* kDrivers[] = {"TORQ", "KMDFMEMIO", "ADDMEM", "MEMIO.VXD"};
+  std::printf("  driver requests:  ");
+  for (int i = 0; i < 4; ++i)
+    std::printf(" %s %u (refused %u)%s", kDrivers[i], m.requests[i], m.refused[i],
+                i < 3 ? "," : "\n");
 }
 
 void PrintWorkDirectory(sim::Notebook& notebook) {
@@ -166,6 +184,7 @@ int RunUpdateOnNotebook(const RunRequest& request) {
   std::printf("command line: %s\n", request.commandLine.c_str());
   std::printf("transcript:\n");
   PrintTranscript(notebook.transcript());
+  PrintRunState(notebook);
   PrintWorkDirectory(notebook);
   std::printf("exit code: 0x%08X (%d, %s)\n", code, static_cast<int32_t>(code), ending.c_str());
   return static_cast<int>(code & 0xFF);
