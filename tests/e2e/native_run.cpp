@@ -99,11 +99,11 @@ int main(int argc, char** argv) {
   std::string error;
   if (!sim::ParseProfile(json.dump(), &profile, &error)) return Fail(error);
 
-  std::string scratch = std::filesystem::temp_directory_path().string() + "/e2e-native-XXXXXX";
-  if (!mkdtemp(scratch.data())) return Fail("no scratch folder");
+  sim::ScratchFolder scratch("e2e-native");
+  if (scratch.path().empty()) return Fail("no scratch folder");
   uint32_t code = 0;
   {
-    sim::Notebook notebook(profile, scratch);
+    sim::Notebook notebook(profile, scratch.path());
     notebook.files().Put(notebook.profile().modulePath, package);
     notebook.Install();
     app::ResetRunState();
@@ -138,6 +138,5 @@ int main(int argc, char** argv) {
       for (std::string line; std::getline(lines, line);) std::printf("state %s\n", line.c_str());
     }
   }
-  std::filesystem::remove_all(scratch);
   return 0;
 }

@@ -1,7 +1,5 @@
 #include "hw_fixture.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -26,9 +24,9 @@ sim::Profile LoadProfile(const std::string& name,
 void HwTest::Boot(const std::string& profileName,
                   const std::function<void(nlohmann::json&)>& edit) {
   Shutdown();  // a test may boot more than one notebook
-  char pattern[] = "/tmp/orv-hw-XXXXXX";
-  scratch_ = mkdtemp(pattern);
-  notebook_ = std::make_unique<sim::Notebook>(LoadProfile(profileName, edit), scratch_);
+  scratch_ = std::make_unique<sim::ScratchFolder>("orv-hw");
+  ASSERT_FALSE(scratch_->path().empty());
+  notebook_ = std::make_unique<sim::Notebook>(LoadProfile(profileName, edit), scratch_->path());
   notebook_->Install();
   app::ResetRunState();
   hw::ResetHardwareState();
@@ -42,8 +40,7 @@ void HwTest::TearDown() {
 
 void HwTest::Shutdown() {
   notebook_.reset();
-  if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
-  scratch_.clear();
+  scratch_.reset();
 }
 
 std::string HwTest::Log() {

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
 #include "os/sim/sim_devices.h"
 
@@ -34,7 +35,7 @@ class HwTest : public ::testing::Test {
 
  private:
   void Shutdown();
-  std::string scratch_;
+  std::unique_ptr<sim::ScratchFolder> scratch_;
   std::unique_ptr<sim::Notebook> notebook_;
 };
 

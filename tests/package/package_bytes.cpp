@@ -1,12 +1,9 @@
 #include "package/package_bytes.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
 #include <zlib.h>
 
-#include <atomic>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 namespace testing_package {
 
@@ -105,23 +102,6 @@ std::string PackageWithOffset(const std::string& archive, uint32_t offsetWord) {
 
 std::string Package(const std::string& archive) {
   return PackageWithOffset(archive, kExecutableSize);
-}
-
-ScratchFolder::ScratchFolder() {
-  static std::atomic<int> counter{0};
-  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "scratch";
-  for (char& c : name)
-    if (c == '/') c = '_';
-  path_ = testing::TempDir() + "orv-" + name + "-" + std::to_string(getpid()) + "-" +
-          std::to_string(counter++);
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace testing_package

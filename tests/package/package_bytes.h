@@ -46,18 +46,7 @@ std::string Package(const std::string& archive);
 std::string PackageWithOffset(const std::string& archive, uint32_t offsetWord);
 inline constexpr uint32_t kExecutableSize = 1024;
 
-// A scratch folder for one test, removed by its destructor.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using sim::ScratchFolder;
 
 using sim::ReadHostFile;
 using sim::WriteHostFile;

@@ -1,19 +1,16 @@
 #include "support/sim_fixture.h"
 
-#include <cstdlib>
-#include <filesystem>
-
 namespace testing_support {
 
 void SimTest::Boot(const std::string& profileJson) {
   sim::Profile profile;
   std::string error;
   ASSERT_TRUE(sim::ParseProfile(profileJson, &profile, &error)) << error;
-  std::string base = std::filesystem::temp_directory_path().string() + "/orv-sim-XXXXXX";
-  ASSERT_NE(mkdtemp(base.data()), nullptr);
-  scratch_ = base;
+  notebook_.reset();
+  scratch_ = std::make_unique<sim::ScratchFolder>("orv-sim");
+  ASSERT_FALSE(scratch_->path().empty());
   app::ResetRunState();
-  notebook_ = std::make_unique<sim::Notebook>(std::move(profile), scratch_);
+  notebook_ = std::make_unique<sim::Notebook>(std::move(profile), scratch_->path());
   notebook_->Install();
 }
 
@@ -33,7 +30,7 @@ void SimTest::BootProfile(const std::string& name, const std::string& patch) {
 
 void SimTest::TearDown() {
   notebook_.reset();
-  if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
+  scratch_.reset();
 }
 
 }  // namespace testing_support

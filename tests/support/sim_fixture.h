@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/run_state.h"
+#include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
 
 namespace testing_support {
@@ -27,9 +28,10 @@ class SimTest : public ::testing::Test {
   sim::Notebook& notebook() { return *notebook_; }
   sim::SimFileSystem& files() { return notebook_->files(); }
   sim::Transcript& transcript() { return notebook_->transcript(); }
-  std::string scratch_;
 
  private:
+  // The notebook goes before its disks' folder; a test may boot again.
+  std::unique_ptr<sim::ScratchFolder> scratch_;
   std::unique_ptr<sim::Notebook> notebook_;
 };
 

@@ -30,26 +30,21 @@ std::string FlagNames(uint32_t flags) {
   return names.empty() ? "none" : names;
 }
 
-// A scratch folder for the notebook's disks, removed when it goes out of scope
-// unless the caller named one.
-class Scratch {
+// The notebook's disks: in the folder the caller named (kept), or in a
+// scratch folder removed afterwards.
+class Disks {
  public:
-  explicit Scratch(std::string given) : path_(std::move(given)), owned_(path_.empty()) {
-    if (owned_) {
-      std::string base = std::filesystem::temp_directory_path().string() + "/orv-sim-XXXXXX";
-      if (mkdtemp(base.data())) path_ = base;
-    } else {
-      std::filesystem::create_directories(path_);
-    }
+  explicit Disks(const std::string& given) : given_(given) {
+    if (!given_.empty())
+      std::filesystem::create_directories(given_);
+    else
+      scratch_ = std::make_unique<sim::ScratchFolder>("orv-sim");
   }
-  ~Scratch() {
-    if (owned_ && !path_.empty()) std::filesystem::remove_all(path_);
-  }
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return scratch_ ? scratch_->path() : given_; }
 
  private:
-  std::string path_;
-  bool owned_;
+  std::string given_;
+  std::unique_ptr<sim::ScratchFolder> scratch_;
 };
 
 void PrintTranscript(const sim::Transcript& transcript) {
@@ -98,7 +93,7 @@ void PrintWorkDirectory(sim::Notebook& notebook) {
 }  // namespace
 
 int ShowOptions(const std::string& commandLine, bool amiPath, bool sixtyFourBit) {
-  Scratch scratch("");
+  sim::ScratchFolder scratch("orv-sim");
   sim::Notebook notebook(sim::Profile{}, scratch.path());
   notebook.Install();
   app::ResetRunState();
@@ -128,7 +123,7 @@ int ShowOptions(const std::string& commandLine, bool amiPath, bool sixtyFourBit)
 }
 
 int ShowResultMessages() {
-  Scratch scratch("");
+  sim::ScratchFolder scratch("orv-sim");
   sim::Notebook notebook(sim::Profile{}, scratch.path());
   notebook.Install();
   app::ModelMismatch() = {"<current model>", "<current part>", "<new model>", "<new part>"};
@@ -151,7 +146,7 @@ int RunUpdateOnNotebook(const RunRequest& request) {
     std::fprintf(stderr, "orv-sim: %s\n", error.c_str());
     return 2;
   }
-  Scratch scratch(request.scratch);
+  Disks scratch(request.scratch);
   if (scratch.path().empty()) {
     std::fprintf(stderr, "orv-sim: cannot create a scratch folder\n");
     return 2;
