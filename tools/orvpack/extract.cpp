@@ -5,7 +5,7 @@
 #include <set>
 
 #include "commands.h"
-#include "inspect.h"
+#include "package_reading.h"
 
 namespace orvpack {
 namespace {

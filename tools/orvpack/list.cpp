@@ -4,7 +4,7 @@
 
 #include "commands.h"
 #include "flags_word.h"
-#include "inspect.h"
+#include "package_reading.h"
 
 namespace orvpack {
 

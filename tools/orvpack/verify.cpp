@@ -6,7 +6,7 @@
 #include "app/update_flags.h"
 #include "commands.h"
 #include "flags_word.h"
-#include "inspect.h"
+#include "package_reading.h"
 
 namespace orvpack {
 

@@ -1,4 +1,4 @@
-// What list, verify and extract share: opening a package for inspection and
+// What list, verify and extract share: opening a package for reading and
 // describing a member's record and data in one line.
 #pragma once
 

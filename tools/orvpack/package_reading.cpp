@@ -1,4 +1,4 @@
-#include "inspect.h"
+#include "package_reading.h"
 
 #include "commands.h"
 
