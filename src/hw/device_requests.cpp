@@ -6,6 +6,7 @@
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
 #include "hw/wait_limit.h"
+#include "os/little_endian.h"
 #include "os/os.h"
 
 namespace hw {
@@ -19,20 +20,10 @@ uint32_t AllOnes(uint32_t width) {
   return width == 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1;
 }
 
-void Put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void Put64(uint8_t* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void PutWidth(uint8_t* p, uint32_t width, uint32_t v) {
-  for (uint32_t i = 0; i < width; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t GetWidth(const uint8_t* p, uint32_t width) {
-  uint32_t v = 0;
-  for (uint32_t i = 0; i < width; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return v;
-}
+using little_endian::LoadWidth;
+using little_endian::Store32;
+using little_endian::Store64;
+using little_endian::StoreWidth;
 
 // The 32-bit address of request memory (below 4 GiB in every build).
 uint32_t Address32(const void* p) {
@@ -44,14 +35,14 @@ uint32_t Address32(const void* p) {
 // Windows. Gives the header's size.
 uint32_t TorqHeader(uint8_t* record, uint64_t address, uint8_t direction, uint32_t length) {
   if (Hw().isWow64) {
-    Put64(record, address);
+    Store64(record, address);
     record[8] = direction;
-    Put64(record + 9, length);
+    Store64(record + 9, length);
     return 17;
   }
-  Put32(record, static_cast<uint32_t>(address));  // the high half is dropped
+  Store32(record, static_cast<uint32_t>(address));  // the high half is dropped
   record[4] = direction;
-  Put32(record + 5, length);
+  Store32(record + 5, length);
   return 9;
 }
 
@@ -83,11 +74,11 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
       uint8_t record[17 + 4] = {};
       const uint32_t header =
           TorqHeader(record, port, read ? kDirectionRead : kDirectionWrite, width);
-      if (!read) PutWidth(record + header, width, value);
+      if (!read) StoreWidth(record + header, width, value);
       uint8_t out[4] = {};
       if (!SendPortRequest(code::kTorqPort, record, read ? header : header + width, out, width))
         return AllOnes(width);
-      return read ? GetWidth(out, width) : 0;
+      return read ? LoadWidth(out, width) : 0;
     }
     case DriverKind::KmdfMemIo: {
       static constexpr uint32_t kRead[] = {0, code::kKmdfReadPort8, code::kKmdfReadPort16, 0,
@@ -103,16 +94,16 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
       bool sent = false;
       uint32_t result = AllOnes(width);
       if (block) {
-        Put32(block, port);
-        Put32(block + 8, width);
-        Put32(block + 12, Address32(block + kKmdfHeader));
-        if (!read) PutWidth(block + kKmdfHeader, width, value);
+        Store32(block, port);
+        Store32(block + 8, width);
+        Store32(block + 12, Address32(block + kKmdfHeader));
+        if (!read) StoreWidth(block + kKmdfHeader, width, value);
         uint32_t returned = 0;
         // Sent once: this driver's requests are not repeated.
         sent =
             os::Os().devices->Control(hw.device, read ? kRead[width] : kWrite[width], block,
                                       kKmdfHeader + width, block, kKmdfHeader + width, &returned);
-        if (sent && read) result = GetWidth(block + kKmdfHeader, width);
+        if (sent && read) result = LoadWidth(block + kKmdfHeader, width);
         os::Os().devices->FreeRequest(block);
       }
       CloseDriver();
@@ -125,12 +116,12 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
       static constexpr uint32_t kWrite[] = {0, code::kAddMemWritePort8, code::kAddMemWritePort16, 0,
                                             code::kAddMemWritePort32};
       uint8_t record[8] = {};
-      Put32(record, port);
-      if (!read) PutWidth(record + 4, width, value);
+      Store32(record, port);
+      if (!read) StoreWidth(record + 4, width, value);
       uint8_t out[4] = {};
       if (!SendPortRequest(read ? kRead[width] : kWrite[width], record, sizeof record, out, width))
         return AllOnes(width);
-      return read ? GetWidth(out, width) : 0;
+      return read ? LoadWidth(out, width) : 0;
     }
     case DriverKind::MemIoVxd: {
       // The record names the caller's variable by its 32-bit address, so it
@@ -141,13 +132,13 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
         return AllOnes(width);
       }
       uint8_t* variable = block + kVxdRecord;
-      Put32(block, port);
-      Put32(block + 8, width);  // as the KMDFMEMIO record carries it
-      Put32(block + 12, Address32(variable));
-      if (!read) PutWidth(variable, width, value);
+      Store32(block, port);
+      Store32(block + 8, width);  // as the KMDFMEMIO record carries it
+      Store32(block + 12, Address32(variable));
+      if (!read) StoreWidth(variable, width, value);
       const bool sent = SendPortRequest(read ? code::kVxdReadPort : code::kVxdWritePort, block,
                                         kVxdRecord, block, kVxdRecord);
-      const uint32_t result = sent ? GetWidth(variable, width) : AllOnes(width);
+      const uint32_t result = sent ? LoadWidth(variable, width) : AllOnes(width);
       os::Os().devices->FreeRequest(block);
       return read ? result : 0;
     }
@@ -182,9 +173,9 @@ void MemoryAccess(bool read, const PhysicalRange& range) {
       auto* block =
           static_cast<uint8_t*>(os::Os().devices->AllocateRequest(kKmdfHeader + range.length));
       if (block) {
-        Put32(block + 4, range.addressLow);
-        Put32(block + 8, range.length);
-        Put32(block + 12, Address32(block + kKmdfHeader));
+        Store32(block + 4, range.addressLow);
+        Store32(block + 8, range.length);
+        Store32(block + 12, Address32(block + kKmdfHeader));
         if (!read) std::memcpy(block + kKmdfHeader, data, range.length);
         const bool sent = os::Os().devices->Control(
             hw.device, read ? code::kKmdfReadMemory : code::kKmdfWriteMemory, block,
@@ -199,8 +190,8 @@ void MemoryAccess(bool read, const PhysicalRange& range) {
     case DriverKind::AddMem:
     case DriverKind::MemIoVxd: {
       std::vector<uint8_t> record(8 + (read ? 0 : range.length));
-      Put32(record.data(), range.addressLow);
-      Put32(record.data() + 4, range.addressHigh);
+      Store32(record.data(), range.addressLow);
+      Store32(record.data() + 4, range.addressHigh);
       if (read) {
         os::Os().devices->Control(hw.device, code::kAddMemReadMemory, record.data(), 8, data,
                                   range.length, &returned);

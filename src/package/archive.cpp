@@ -32,7 +32,7 @@ ArchiveResult ReadArchiveOffset(const std::string& path, uint32_t* offset) {
   uint32_t got = 0;
   file->Read(header, sizeof header, &got);
   // A file too short to hold the word carries no archive.
-  *offset = got >= kArchiveOffsetField + 4 ? ReadLe32(header + kArchiveOffsetField) : 0;
+  *offset = got >= kArchiveOffsetField + 4 ? Load32(header + kArchiveOffsetField) : 0;
   return ArchiveSuccess;
 }
 

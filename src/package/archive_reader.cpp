@@ -26,7 +26,7 @@ ArchiveResult ReadPackageHeader(os::File& file, uint32_t offset, uint32_t* value
   if (!ReadExactly(file, bytes, sizeof kMagic) || !HasMagic(bytes)) return ArchiveNotPacked;
   const uint32_t size = static_cast<uint32_t>(words) * 4;
   if (!ReadExactly(file, bytes + 4, size)) return ArchiveExtractFailed;
-  for (int i = 0; i < words; ++i) values[i] = ReadLe32(bytes + 4 + 4 * i);
+  for (int i = 0; i < words; ++i) values[i] = Load32(bytes + 4 + 4 * i);
   return ArchiveSuccess;
 }
 
@@ -34,7 +34,7 @@ bool ReadRecordHeader(os::File& file, RecordHeader* record) {
   uint8_t bytes[kRecordHeaderSize];
   if (!ReadExactly(file, bytes, sizeof bytes)) return false;
   for (size_t i = 0; i < kNameSize; ++i) record->name[i] = bytes[i];
-  record->size = static_cast<int32_t>(ReadLe32(bytes + kNameSize));
+  record->size = static_cast<int32_t>(Load32(bytes + kNameSize));
   return true;
 }
 

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "os/little_endian.h"
+
 namespace package {
 
 inline constexpr size_t kDosHeaderSize = 64;
@@ -25,17 +27,8 @@ inline constexpr size_t kRecordHeaderSize = kNameSize + 4;  // name, then the da
 // or beyond 2 GiB.
 inline constexpr int64_t kMaxPosition = 0x7FFFFFFF;
 
-inline uint32_t ReadLe32(const uint8_t* bytes) {
-  return uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16) |
-         (uint32_t{bytes[3]} << 24);
-}
-
-inline void WriteLe32(uint8_t* bytes, uint32_t value) {
-  bytes[0] = static_cast<uint8_t>(value);
-  bytes[1] = static_cast<uint8_t>(value >> 8);
-  bytes[2] = static_cast<uint8_t>(value >> 16);
-  bytes[3] = static_cast<uint8_t>(value >> 24);
-}
+using little_endian::Load32;
+using little_endian::Store32;
 
 inline bool HasMagic(const uint8_t* bytes) {
   return bytes[0] == kMagic[0] && bytes[1] == kMagic[1] && bytes[2] == kMagic[2] &&

@@ -57,17 +57,17 @@ int Split(const std::string& packagePath, const std::string& dir) {
   uint8_t dos[package::kDosHeaderSize], header[package::kHeaderSize];
   int status = 1;
   if (std::fread(dos, 1, sizeof dos, in) == sizeof dos &&
-      std::fseek(in, static_cast<long>(package::ReadLe32(dos + package::kArchiveOffsetField)),
+      std::fseek(in, static_cast<long>(package::Load32(dos + package::kArchiveOffsetField)),
                  SEEK_SET) == 0 &&
       std::fread(header, 1, sizeof header, in) == sizeof header && package::HasMagic(header)) {
     status = 0;
-    const int32_t count = static_cast<int32_t>(package::ReadLe32(header + 8));
+    const int32_t count = static_cast<int32_t>(package::Load32(header + 8));
     std::vector<char> buffer(65536);
     for (int32_t i = 0; i < count && status == 0; ++i) {
       uint8_t record[package::kRecordHeaderSize];
       if (std::fread(record, 1, sizeof record, in) != sizeof record) status = 1;
       record[package::kNameSize - 1] = 0;
-      const int32_t size = static_cast<int32_t>(package::ReadLe32(record + package::kNameSize));
+      const int32_t size = static_cast<int32_t>(package::Load32(record + package::kNameSize));
       std::FILE* out = std::fopen((dir + "/" + reinterpret_cast<char*>(record)).c_str(), "wb");
       if (out == nullptr || size < 0) status = 1;
       for (int32_t left = size; left > 0 && status == 0;) {

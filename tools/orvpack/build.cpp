@@ -131,7 +131,7 @@ int WriteUpdater(const std::string& path, HostFile& out, uint32_t* offset) {
     Complain("build: " + path + " is not an executable: no \"MZ\" DOS header");
     return kExitFaults;
   }
-  if (package::ReadLe32(dos + package::kArchiveOffsetField) != 0) {
+  if (package::Load32(dos + package::kArchiveOffsetField) != 0) {
     Complain("build: " + path + " already carries a package (the offset word at byte 40 is not 0)");
     return kExitFaults;
   }
@@ -140,7 +140,7 @@ int WriteUpdater(const std::string& path, HostFile& out, uint32_t* offset) {
     return kExitFaults;
   }
   *offset = static_cast<uint32_t>(size);
-  package::WriteLe32(dos + package::kArchiveOffsetField, *offset);
+  package::Store32(dos + package::kArchiveOffsetField, *offset);
   if (!out.WriteAll(dos, sizeof dos)) return kExitIo;
   std::vector<uint8_t> buffer(kChunk);
   for (int64_t left = size - static_cast<int64_t>(sizeof dos); left > 0;) {
@@ -204,8 +204,8 @@ int WriteMember(const Member& member, HostFile& out) {
   if (status != kExitOk) return status;
 
   uint8_t trailer[8];
-  package::WriteLe32(trailer, crc);
-  package::WriteLe32(trailer + 4, length);
+  package::Store32(trailer, crc);
+  package::Store32(trailer + 4, length);
   if (!out.WriteAll(trailer, sizeof trailer)) return kExitIo;
   const int64_t recordEnd = out.Tell();
   const int64_t dataSize = recordEnd - recordStart - static_cast<int64_t>(sizeof header);
@@ -214,7 +214,7 @@ int WriteMember(const Member& member, HostFile& out) {
     return kExitFaults;
   }
   uint8_t size[4];
-  package::WriteLe32(size, static_cast<uint32_t>(dataSize));
+  package::Store32(size, static_cast<uint32_t>(dataSize));
   if (!out.Seek(recordStart + static_cast<int64_t>(package::kNameSize)) ||
       !out.WriteAll(size, sizeof size) || !out.Seek(recordEnd)) {
     Complain("build: cannot seek in the package being written");
@@ -229,8 +229,8 @@ int WriteArchive(const BuildOptions& options, uint32_t flags, const std::vector<
   if (status != kExitOk) return status;
   uint8_t header[package::kHeaderSize];
   std::memcpy(header, package::kMagic, sizeof package::kMagic);
-  package::WriteLe32(header + 4, flags);
-  package::WriteLe32(header + 8, static_cast<uint32_t>(members.size()));
+  package::Store32(header + 4, flags);
+  package::Store32(header + 8, static_cast<uint32_t>(members.size()));
   if (!out.WriteAll(header, sizeof header)) return kExitIo;
   for (const Member& member : members) {
     status = WriteMember(member, out);

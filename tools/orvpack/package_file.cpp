@@ -23,7 +23,7 @@ bool OpenPackage(const std::string& path, HostFile* file, PackageFacts* facts, s
     *message = path + " is not an executable: no \"MZ\" DOS header";
     return false;
   }
-  facts->offset = package::ReadLe32(dos + package::kArchiveOffsetField);
+  facts->offset = package::Load32(dos + package::kArchiveOffsetField);
   if (facts->offset == 0) {
     *message = path + " carries no package: the archive offset word at byte 40 is 0";
     return false;
@@ -44,8 +44,8 @@ bool OpenPackage(const std::string& path, HostFile* file, PackageFacts* facts, s
     *message = path + ": no \"LPCK\" archive at offset " + std::to_string(facts->offset);
     return false;
   }
-  facts->flags = package::ReadLe32(header + 4);
-  facts->count = static_cast<int32_t>(package::ReadLe32(header + 8));
+  facts->flags = package::Load32(header + 4);
+  facts->count = static_cast<int32_t>(package::Load32(header + 8));
   return true;
 }
 
@@ -66,7 +66,7 @@ ChainResult WalkMembers(HostFile& file, const PackageFacts& facts,
       result.end = ChainEnd::kTruncated;
       return result;
     }
-    entry.size = static_cast<int32_t>(package::ReadLe32(header + package::kNameSize));
+    entry.size = static_cast<int32_t>(package::Load32(header + package::kNameSize));
     entry.nameFault = package::CheckNameField(header, &entry.name);
     entry.printableName = package::PrintableName(
         entry.nameFault == package::NameFault::kNotTerminated

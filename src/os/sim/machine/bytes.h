@@ -1,41 +1,23 @@
-// Little-endian field access and byte copies for the hardware model. The
+// Field access and byte copies for the hardware model. The
 // model is also compiled into kernel drivers, so it uses no C or C++ library.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 
+#include "os/little_endian.h"
+
 namespace machine {
 
-inline uint16_t Load16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-inline uint32_t Load32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-inline uint64_t Load64(const uint8_t* p) {
-  return static_cast<uint64_t>(Load32(p)) | static_cast<uint64_t>(Load32(p + 4)) << 32;
-}
-inline void Store16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void Store32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void Store64(uint8_t* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-// Loads/stores the low `width` (1, 2 or 4) bytes of a value.
-inline uint32_t LoadWidth(const uint8_t* p, uint32_t width) {
-  uint32_t v = 0;
-  for (uint32_t i = 0; i < width && i < 4; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return v;
-}
-inline void StoreWidth(uint8_t* p, uint32_t width, uint32_t v) {
-  for (uint32_t i = 0; i < width && i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using little_endian::Load16;
+using little_endian::Load32;
+using little_endian::Load64;
+using little_endian::LoadWidth;
+using little_endian::Store16;
+using little_endian::Store32;
+using little_endian::Store64;
+using little_endian::StoreWidth;
+
 inline void CopyBytes(uint8_t* to, const uint8_t* from, size_t n) {
   for (size_t i = 0; i < n; ++i) to[i] = from[i];
 }
