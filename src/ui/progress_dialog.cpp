@@ -1,6 +1,6 @@
 #include "ui/progress_dialog.h"
 
-#include <cstring>
+#include <cstdio>
 #include <string>
 
 #include "app/log.h"
@@ -129,12 +129,10 @@ ProgressEvents g_events;
 
 void DialogThread(void*) {
   g_dialog = DialogState{};
-  const intptr_t result =
-      os::Os().dialogs->RunModal(app::Run().ResourceModule, kProgressTemplate, 0, &g_events);
+  os::Os().dialogs->RunModal(app::Run().ResourceModule, kProgressTemplate, 0, &g_events);
   // A dialog that could not be created never ran its initialisation: the
   // main thread must still learn that nothing was extracted.
   if (!g_dialog.eventSignalled) SignalExtractionEnd(false);
-  (void)result;
 }
 
 }  // namespace
