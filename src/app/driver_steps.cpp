@@ -1,5 +1,6 @@
 #include "app/driver_steps.h"
 
+#include "app/messages.h"
 #include "app/run_state.h"
 #include "hw/chipset.h"
 #include "hw/driver_loading.h"
@@ -10,7 +11,6 @@
 namespace app {
 namespace {
 constexpr int kOpenAttempts = 10;
-constexpr uint32_t kErrorIcon = 0x10;
 }  // namespace
 
 int OpenDriverWithRetry() {
@@ -23,7 +23,7 @@ int OpenDriverWithRetry() {
     os::Os().ui->ShowMessageBox(0,
                                 "Fail to update.\nCheck if LMX(Lumivex) is installed.\nLMX must be "
                                 "installed to update BIOS.",
-                                "Driver Load Fail", kErrorIcon);
+                                "Driver Load Fail", box::kError);
     os::Os().system->ExitProcess(static_cast<uint32_t>(-1));
   }
   return 0;

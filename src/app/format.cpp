@@ -21,9 +21,13 @@ bool IsIntegerType(char c) {
 // format (unknown letter, "%n", a lone "%" at the end or before ".").
 bool ParseConversion(std::string_view format, size_t i, Conversion* conversion) {
   size_t j = i + 1;
+  bool alternate = false, zeroPadded = false, precise = false;
   while (j < format.size() && (format[j] == '-' || format[j] == '+' || format[j] == ' ' ||
-                               format[j] == '#' || format[j] == '0'))
+                               format[j] == '#' || format[j] == '0')) {
+    alternate = alternate || format[j] == '#';
+    zeroPadded = zeroPadded || format[j] == '0';
     ++j;
+  }
   size_t digits = 0;
   while (j < format.size() && format[j] >= '0' && format[j] <= '9' && digits < 3) ++j, ++digits;
   if (j < format.size() && format[j] == '.') {
@@ -32,11 +36,17 @@ bool ParseConversion(std::string_view format, size_t i, Conversion* conversion) 
     while (j < format.size() && format[j] >= '0' && format[j] <= '9' && precision < 3)
       ++j, ++precision;
     if (precision == 0) return false;  // "30%. " is text, not a conversion
+    precise = true;
   }
   while (j < format.size() && (format[j] == 'l' || format[j] == 'h')) ++j;
   if (j >= format.size()) return false;
   const char type = format[j];
   if (!IsIntegerType(type) && type != 's') return false;
+  // Flags the C library leaves undefined for the type: refused, not guessed.
+  const bool hexadecimal = type == 'x' || type == 'X';
+  if ((alternate && !hexadecimal) || (zeroPadded && (type == 's' || type == 'c')) ||
+      (precise && type == 'c'))
+    return false;
   conversion->start = i;
   conversion->length = j - i + 1;
   conversion->type = type;

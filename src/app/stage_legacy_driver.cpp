@@ -1,21 +1,16 @@
-#include <string>
-
 #include "app/driver_steps.h"
+#include "app/temp_directory.h"
 #include "os/os.h"
 #include "package/extract.h"
 
 namespace app {
 namespace {
 constexpr const char* kMemberName = "addmem.sys";
-constexpr size_t kTempSize = 260;  // characters, the NUL included
 }  // namespace
 
 int StageLegacyDriver() {
-  std::string temp;
-  // A TEMP that would not fit its buffer counts as unset.
-  if (!os::Os().system->GetVariable("TEMP", &temp) || temp.empty() || temp.size() >= kTempSize)
-    temp = "C:\\";
-  os::Os().files->ChangeDirectory(temp);  // a failure leaves the current directory
+  // A failure leaves the current directory as it is.
+  os::Os().files->ChangeDirectory(TempDirectoryOrDriveRoot());
 
   // After a run that did not power off, the ADDMEM service still runs with
   // this very file loaded and locked: extracting over it would fail and end

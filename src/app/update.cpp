@@ -78,16 +78,14 @@ uint32_t RunUpdate(char* commandLine) {
   if (Run().AmiFirmware) {
     firmware::DeletePhoenixSet32();
     firmware::DeletePhoenixSet64();
-    // The AMI update path is not built yet: the run ends here.
-    return ReportResult(ResultSuccess);
+    return ReportResult(kUpdateNotFinished);
   }
 
   std::memset(Run().FlashCommandLine, 0, kCommandLineSize);
   std::memset(Run().MicomCommandLine, 0, kCommandLineSize);
   if (ParseOptions(Run().MicomCommandLine, Run().FlashCommandLine, commandLine) != ResultSuccess)
     return ReportResult(ResultInvalidOption);
-  // The update steps after the option parsing are not built yet: the run ends here.
-  return ReportResult(ResultSuccess);
+  return ReportResult(kUpdateNotFinished);
 }
 
 }  // namespace app

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace app {
 
@@ -58,5 +60,23 @@ inline constexpr UpdateFlagName kUpdateFlagNames[] = {
     {KeepPowerOn, "KeepPowerOn"},
     {UseDiagRecord, "UseDiagRecord"},
 };
+
+// The names of the bits set in `flags`, joined by "|", with any bits beyond
+// the named ones as one hexadecimal value; empty when no bit is set.
+inline std::string UpdateFlagNames(uint32_t flags) {
+  std::string names;
+  for (const UpdateFlagName& flag : kUpdateFlagNames) {
+    if (!(flags & flag.value)) continue;
+    if (!names.empty()) names += '|';
+    names += flag.name;
+  }
+  if (const uint32_t unnamed = flags & ~kKnownUpdateFlags) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(unnamed));
+    if (!names.empty()) names += '|';
+    names += hex;
+  }
+  return names;
+}
 
 }  // namespace app

@@ -6,19 +6,19 @@
 
 #include "app/log.h"
 #include "app/run_state.h"
+#include "app/temp_directory.h"
 #include "os/os.h"
 
 namespace app {
 namespace {
 
-// TEMP, a single backslash and the fixed name, when the whole path fits the
-// 260-character buffer; false when TEMP is unset or too long (a cut path
-// would name some other directory).
+// TEMP, a single backslash and the fixed name, when TEMP can be used and
+// the whole path fits the 260-character buffer.
 bool BuildPath(char* path) {
   path[0] = '\0';
   std::string temp;
-  if (!os::Os().system->GetVariable("TEMP", &temp)) return false;
-  if (!temp.empty() && temp.back() != '\\') temp += '\\';
+  if (!ReadTempDirectory(&temp)) return false;
+  if (temp.back() != '\\') temp += '\\';
   temp += kWorkDirectoryName;
   if (temp.size() >= static_cast<size_t>(kPathSize)) return false;
   std::memcpy(path, temp.c_str(), temp.size() + 1);

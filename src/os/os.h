@@ -30,6 +30,7 @@ inline constexpr uint32_t kNotSupported = 50;
 inline constexpr uint32_t kFileExists = 80;
 inline constexpr uint32_t kInvalidParameter = 87;
 inline constexpr uint32_t kServiceDoesNotExist = 1060;
+inline constexpr uint32_t kServiceMarkedForDelete = 1072;
 inline constexpr uint32_t kServiceExists = 1073;
 inline constexpr uint32_t kDllInitFailed = 1114;
 }  // namespace error
@@ -251,6 +252,8 @@ class Dialogs {
   virtual WindowRef FindTopLevelWindow(const std::string& title) = 0;
   virtual std::string GetWindowTitle(WindowRef window, int maxLength) = 0;
   virtual void CloseWindow(WindowRef window) = 0;  // sends WM_CLOSE
+  // PostQuitMessage(0) to the calling thread's message queue.
+  virtual void PostQuit() = 0;
 };
 
 // Language resource libraries.

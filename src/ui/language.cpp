@@ -1,6 +1,7 @@
 #include "ui/language.h"
 
 #include "app/run_state.h"
+#include "app/temp_directory.h"
 #include "os/os.h"
 #include "package/extract.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 struct LanguageRow {
   const char* code;
-  uint16_t ids[20];  // zero-terminated
+  uint16_t ids[20];  // unused places are 0
 };
 
 constexpr LanguageRow kLanguages[] = {
@@ -23,19 +24,6 @@ constexpr LanguageRow kLanguages[] = {
     {"Po", {0x0416, 0x0816}},
     {"Ru", {0x0419}},
 };
-
-constexpr size_t kTempBufferSize = 260;
-constexpr size_t kNameBufferSize = 1024;
-
-// The extraction directory: TEMP, or "C:\" when it is unset, empty or too
-// long for its buffer.
-std::string ExtractionDirectory() {
-  std::string temp;
-  if (!os::Os().system->GetVariable("TEMP", &temp) || temp.empty() ||
-      temp.size() >= kTempBufferSize)
-    return "C:\\";
-  return temp;
-}
 
 }  // namespace
 
@@ -53,9 +41,9 @@ std::string LanguageLibraryName(uint16_t languageId, bool amiFirmware) {
 bool LoadLanguageModule() {
   const std::string name =
       LanguageLibraryName(os::Os().system->SystemDefaultLanguage(), app::Run().AmiFirmware);
-  const std::string directory = ExtractionDirectory();
+  const std::string directory = app::TempDirectoryOrDriveRoot();
   os::Os().files->ChangeDirectory(directory);
-  if (name.size() >= kNameBufferSize || !package::ExtractSingleMember(name.c_str())) return false;
+  if (!package::ExtractSingleMember(name.c_str())) return false;
   // Loaded from the full path of the file just extracted, as data only: no
   // code of it runs and no other file of that name can be picked up.
   std::string fullPath = os::Os().files->CurrentDirectory();

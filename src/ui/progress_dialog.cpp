@@ -14,8 +14,6 @@
 namespace ui {
 namespace {
 
-constexpr int kSpinnerFrameIds[] = {116, 117, 118, 103, 119, 120, 121, 122};
-constexpr int kSpinnerFrames = sizeof kSpinnerFrameIds / sizeof kSpinnerFrameIds[0];
 constexpr size_t kOwnPathSize = 260;
 constexpr size_t kWatcherTextSize = 256;
 constexpr int kCancelCommand = 2;
@@ -122,7 +120,12 @@ class ProgressEvents : public os::DialogEvents {
     }
   }
 
-  void OnDestroy(os::WindowRef dialog) override { StopSpinner(dialog); }
+  // Only this dialog's thread ends with it; a quit message from a dialog
+  // on the main thread would close the next message box at once.
+  void OnDestroy(os::WindowRef dialog) override {
+    StopSpinner(dialog);
+    os::Os().dialogs->PostQuit();
+  }
 };
 
 ProgressEvents g_events;

@@ -25,6 +25,13 @@ inline constexpr int kNewVersionLabel = 1017;
 inline constexpr int kWatchToolWindow = 1;
 inline constexpr int kStopAnimation = 2;
 
+inline constexpr int kCurrentVersionValue = 1018;
+inline constexpr int kNewVersionValue = 1019;
+
+// The spinner's frames, bitmaps of the executable, in display order.
+inline constexpr int kSpinnerFrameIds[] = {116, 117, 118, 103, 119, 120, 121, 122};
+inline constexpr int kSpinnerFrames = sizeof kSpinnerFrameIds / sizeof kSpinnerFrameIds[0];
+
 inline constexpr int kSpinnerTimer = 32;
 inline constexpr uint32_t kSpinnerPeriodMs = 200;
 inline constexpr int kWatcherTimer = 16;

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kFrameIds[] = {116, 117, 118, 103, 119, 120, 121, 122};
 constexpr int kCloseTimer = 77;
 constexpr UINT kShowMilliseconds = 1500;
 // The dialog closes once the spinner has turned this far, however slow the
@@ -76,7 +75,8 @@ class LayoutEvents : public os::DialogEvents {
       if ((!versionLabel || expect_->versionLabelsVisible) && !CHECK(TextFits(control, buffer)))
         std::printf("  text %u does not fit control %d\n", t.text, t.control);
     }
-    for (int control : {ui::kCurrentVersionLabel, ui::kNewVersionLabel, 1018, 1019})
+    for (int control : {ui::kCurrentVersionLabel, ui::kNewVersionLabel, ui::kCurrentVersionValue,
+                        ui::kNewVersionValue})
       CHECK_EQ(IsWindowVisible(GetDlgItem(window, control)) != FALSE,
                expect_->versionLabelsVisible);
     dialogs.SetItemBullet(dialog, ui::kUnpackBullet, os::Bullet::kDone);
@@ -92,7 +92,7 @@ class LayoutEvents : public os::DialogEvents {
       MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
       CHECK(r.right <= client.right && r.bottom <= client.bottom && r.right - r.left > 8);
     }
-    CHECK(dialogs.LoadSpinnerFrames(kFrameIds, 8));
+    CHECK(dialogs.LoadSpinnerFrames(ui::kSpinnerFrameIds, ui::kSpinnerFrames));
     CHECK(dialogs.StartTimer(dialog, ui::kSpinnerTimer, ui::kSpinnerPeriodMs));
     dialogs.StartTimer(dialog, kCloseTimer, kShowMilliseconds);
   }
@@ -102,7 +102,7 @@ class LayoutEvents : public os::DialogEvents {
   void OnTimer(os::WindowRef dialog, int timerId) override {
     os::Dialogs& dialogs = win32::Dialogs();
     if (timerId == ui::kSpinnerTimer) {
-      dialogs.DrawSpinnerFrame(dialog, expect_->framesDrawn++ % 8);
+      dialogs.DrawSpinnerFrame(dialog, expect_->framesDrawn++ % ui::kSpinnerFrames);
     } else if (timerId == kCloseTimer &&
                (expect_->framesDrawn >= kFramesToSee || ++expect_->shows >= kMaxShows)) {
       dialogs.StopTimer(dialog, ui::kSpinnerTimer);

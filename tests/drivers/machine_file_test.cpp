@@ -13,7 +13,7 @@ namespace {
 using machine_file::Kind;
 
 nlohmann::json TestProfile() {
-  std::ifstream in(std::string(std::getenv("ORV_SOURCE_DIR")) + "/tests/drivers/test_machine.json");
+  std::ifstream in(std::string(ORV_SOURCE_DIR) + "/tests/drivers/test_machine.json");
   return nlohmann::json::parse(in);
 }
 

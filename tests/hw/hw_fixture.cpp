@@ -10,8 +10,7 @@ namespace hwtest {
 
 sim::Profile LoadProfile(const std::string& name,
                          const std::function<void(nlohmann::json&)>& edit) {
-  const char* source = std::getenv("ORV_SOURCE_DIR");
-  std::ifstream in(std::string(source ? source : ".") + "/profiles/" + name);
+  std::ifstream in(std::string(ORV_SOURCE_DIR) + "/profiles/" + name);
   EXPECT_TRUE(in) << "profile " << name;
   nlohmann::json json = nlohmann::json::parse(in);
   if (edit) edit(json);

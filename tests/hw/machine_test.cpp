@@ -57,8 +57,25 @@ TEST_F(Decoders, AddMemAndVxdRefuseForeignRecords) {
   EXPECT_FALSE(Send(Driver::kAddMem, 0x222034, {0x70, 0, 0, 0, 0x10, 0, 0}, 1));
   EXPECT_FALSE(Send(Driver::kAddMem, 0x9C412404, {0x70, 0, 0, 0, 0x10, 0, 0, 0}, 1));
   // Bytes 4 to 7 of a VxD port record are zero; anything else is not ours.
-  EXPECT_FALSE(
-      Send(Driver::kMemIoVxd, 0x9C412404, {0x70, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}, 16));
+  uint8_t variable = 0x10;  // the caller's value, at address 0x1000
+  const machine::CallerMemory caller{
+      &variable,
+      [](void* c, uint32_t address, uint8_t* to, uint32_t size) {
+        if (address != 0x1000 || size != 1) return false;
+        *to = *static_cast<uint8_t*>(c);
+        return true;
+      },
+      [](void* c, uint32_t address, const uint8_t* from, uint32_t size) {
+        if (address != 0x1000 || size != 1) return false;
+        *static_cast<uint8_t*>(c) = *from;
+        return true;
+      }};
+  for (uint8_t byte4 : {0, 1}) {
+    buffer_ = {0x70, 0, 0, 0, byte4, 0, 0, 0, 1, 0, 0, 0, 0x00, 0x10, 0, 0};
+    const machine::DriverRequest r{0x9C412404, buffer_.data(), 16, 16, false, 0, &caller};
+    uint32_t info = 0;
+    EXPECT_EQ(machine::HandleRequest(*m_, Driver::kMemIoVxd, r, &info), byte4 == 0) << int{byte4};
+  }
 }
 
 TEST_F(Decoders, VxdReadToAnAddressNotTheCallersTouchesNoPort) {

@@ -5,6 +5,7 @@
 
 #include "app/results.h"
 #include "app/run_state.h"
+#include "app/update.h"
 #include "app/update_flags.h"
 #include "scenario/scenario.h"
 #include "ui/language.h"
@@ -34,7 +35,7 @@ class LanguageTest : public ScenarioTest {};
 TEST_F(LanguageTest, GermanAustriaLoadsTheGermanLibrary) {
   BootProfile("win7-x64-phoenix", R"({"windows": {"language": "0x0C07"}})");
   InstallPackage(app::FlashLastArea, ReleaseMembers());
-  EXPECT_EQ(RunUpdate(), app::ResultSuccess);
+  EXPECT_EQ(RunUpdate(), app::kUpdateNotFinished);
   EXPECT_GE(Find(std::string("library: load ") + kTemp + "\\ConResGr.dll as data"), 0);
   EXPECT_TRUE(files().Exists(std::string(kTemp) + "\\ConResGr.dll"));
   EXPECT_FALSE(files().Exists(std::string(kTemp) + "\\ConResEn.dll"));
@@ -58,7 +59,7 @@ TEST_F(LanguageTest, ALibraryThatCannotBeLoadedIsReportedAndTheOwnTextsServe) {
   std::vector<Member> members = ReleaseMembers();
   members[0] = Gzipped("ConResEn.dll", "not a library");
   InstallPackage(app::FlashLastArea, members);
-  EXPECT_EQ(RunUpdate(), app::ResultSuccess);
+  EXPECT_EQ(RunUpdate(), app::kUpdateNotFinished);
   const auto boxes = Lines("messagebox");
   ASSERT_GE(boxes.size(), 2u);
   EXPECT_EQ(boxes[0], "[Fail : Dll] Fail To Load Dll (type 0x10, owner none, answer 1)");

@@ -4,6 +4,7 @@
 
 #include "app/results.h"
 #include "app/run_state.h"
+#include "app/update.h"
 #include "app/update_flags.h"
 #include "os/sim/sim_dialogs.h"
 #include "scenario/scenario.h"
@@ -18,31 +19,32 @@ class ProgressDialogTest : public ScenarioTest {
   os::WindowRef dialog() { return app::Run().ProgressDialog; }
 };
 
-TEST_F(ProgressDialogTest, ShowsTheTaskTextsAndKeepsTurningAfterExtraction) {
+TEST_F(ProgressDialogTest, ShowsTheTaskTextsAndStopsTheSpinnerAtTheEnd) {
   BootProfile("win7-x64-phoenix");
   InstallPackage(app::FlashLastArea, ReleaseMembers());
-  ASSERT_EQ(RunUpdate(), app::ResultSuccess);
+  ASSERT_EQ(RunUpdate(), app::kUpdateNotFinished);
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kIntroText),
             "Please do not interrupt the application before it\ncompletes following tasks :");
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kUnpackText), "File Extraction");
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kBiosText), "BIOS Update");
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kMicomText), "MICOM Update");
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kCurrentVersionLabel), "Current BIOS Version : ");
-  EXPECT_TRUE(dialogs().TimerRunning(dialog(), ui::kSpinnerTimer));
-  dialogs().FireTimer(dialog(), ui::kSpinnerTimer);
-  dialogs().FireTimer(dialog(), ui::kSpinnerTimer);
-  EXPECT_EQ(dialogs().FramesDrawn(), 2);
-  ui::StopAnimation();
+  // The spinner turned from the end of the extraction until the run ended.
+  const int started = Find("dialog: timer 32 every 200 ms");
+  const int stopped = Find("dialog: timer 32 stopped");
+  EXPECT_GT(started, Find("dialog: spinner frames 116,117,118,103,119,120,121,122 loaded"));
+  EXPECT_GT(stopped, Find("dialog: message 1026 (WM_USER+2)"));
+  EXPECT_GT(Find("dialog: spinner frames released"), started);
   EXPECT_FALSE(dialogs().TimerRunning(dialog(), ui::kSpinnerTimer));
   dialogs().FireTimer(dialog(), ui::kSpinnerTimer);
-  EXPECT_EQ(dialogs().FramesDrawn(), 2);
+  EXPECT_EQ(dialogs().FramesDrawn(), 0);
   EXPECT_TRUE(dialogs().IsOpen(dialog()));  // stopping the animation leaves it open
 }
 
 TEST_F(ProgressDialogTest, ADmiOnlyPackageRelabelsTheTasks) {
   BootProfile("win7-x64-phoenix");
   InstallPackage(app::FlashLastArea | app::DmiOnly, ReleaseMembers());
-  ASSERT_EQ(RunUpdate(), app::ResultSuccess);
+  ASSERT_EQ(RunUpdate(), app::kUpdateNotFinished);
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kBiosText), "Update DMI information.");
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kMicomText), "");
 }
@@ -67,7 +69,7 @@ TEST_F(ProgressDialogTest, CancelIsRefusedWhileTheUpdateRunsAndAcceptedAfter) {
 TEST_F(ProgressDialogTest, TheToolWindowWatcherClosesTheFlashToolsWindow) {
   BootProfile("win7-x64-phoenix");
   InstallPackage(app::FlashLastArea, ReleaseMembers());
-  ASSERT_EQ(RunUpdate(), app::ResultSuccess);
+  ASSERT_EQ(RunUpdate(), app::kUpdateNotFinished);
   const os::WindowRef tool = dialogs().AddTopLevelWindow("Phoenix Secure WinFlash");
   dialogs().SendPrivate(dialog(), ui::kWatchToolWindow, 1);
   ASSERT_TRUE(dialogs().TimerRunning(dialog(), ui::kWatcherTimer));

@@ -3,6 +3,7 @@
 
 #include "app/results.h"
 #include "app/run_state.h"
+#include "app/update.h"
 #include "app/update_flags.h"
 #include "package/package_bytes.h"
 #include "scenario/scenario.h"
@@ -18,7 +19,7 @@ TEST_F(StartupTest, ReachesTheOptionParsingInOrder) {
   BootProfile("win7-x64-phoenix");
   files().Put(std::string(kWork) + "old-run.bin", "left by the previous run");
   InstallPackage(FlashLastArea, ReleaseMembers());
-  EXPECT_EQ(RunUpdate("/BBL /mforce"), ResultSuccess);
+  EXPECT_EQ(RunUpdate("/BBL /mforce"), kUpdateNotFinished);
 
   // Confirmation before the dialog, the dialog's unpack line marked done only
   // after the options were parsed (no step runs past them yet).
@@ -76,7 +77,7 @@ TEST_F(StartupTest, AConfirmationThatCannotBeShownIsNoConsent) {
 TEST_F(StartupTest, OnlyTheHeaderWordSilencesTheConfirmation) {
   BootProfile("win7-x64-phoenix");
   InstallPackage(FlashLastArea | NoMessageBox, ReleaseMembers());
-  EXPECT_EQ(RunUpdate(), ResultSuccess);
+  EXPECT_EQ(RunUpdate(), kUpdateNotFinished);
   EXPECT_TRUE(Lines("messagebox").empty());
   EXPECT_TRUE(WorkFileExists("R0123.WPH"));
 
@@ -149,7 +150,7 @@ TEST_F(StartupTest, PowerAndDiskFailuresStopBeforeTheConfirmation) {
 
   BootProfile("win7-x64-phoenix", R"({"power": {"acLine": 0, "battery": 0}})");
   InstallPackage(FlashLastArea | SkipCheckPower, ReleaseMembers());
-  EXPECT_EQ(RunUpdate(), ResultSuccess);  // the header word skips the check
+  EXPECT_EQ(RunUpdate(), kUpdateNotFinished);  // the header word skips the check
 
   BootProfile("win7-x64-phoenix", R"({"disk": {"freeBytes": 1048575}})");
   InstallPackage(FlashLastArea, ReleaseMembers());
@@ -161,7 +162,7 @@ TEST_F(StartupTest, PowerAndDiskFailuresStopBeforeTheConfirmation) {
 TEST_F(StartupTest, AmiFirmwareDeletesBothPhoenixSets) {
   BootProfile("xp-ami");
   InstallPackage(FlashLastArea, ReleaseMembers());
-  EXPECT_EQ(RunUpdate(), ResultSuccess);
+  EXPECT_EQ(RunUpdate(), kUpdateNotFinished);
   EXPECT_TRUE(app::Run().AmiFirmware);
   EXPECT_FALSE(WorkFileExists("SWinFlash_32.exe"));
   EXPECT_FALSE(WorkFileExists("SWinFlash_64.exe"));

@@ -3,8 +3,10 @@
 # usage: check-style.sh CLANG_FORMAT (from the repository's root)
 set -eu
 format=$1
+files=$(git ls-files '*.c' '*.cpp' '*.h')
+[ -n "$files" ] || { echo "no sources listed (not a git checkout?)"; exit 1; }
 bad=0
-for file in $(git ls-files '*.c' '*.cpp' '*.h'); do
+for file in $files; do
   if ! "$format" --dry-run -Werror "$file" >/dev/null 2>&1; then
     echo "not in the project's style: $file (clang-format -i $file)"
     bad=$((bad + 1))

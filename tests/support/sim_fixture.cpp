@@ -1,5 +1,7 @@
 #include "support/sim_fixture.h"
 
+#include "hw/hardware_state.h"
+
 namespace testing_support {
 
 void SimTest::Boot(const std::string& profileJson) {
@@ -10,6 +12,7 @@ void SimTest::Boot(const std::string& profileJson) {
   scratch_ = std::make_unique<sim::ScratchFolder>("orv-sim");
   ASSERT_FALSE(scratch_->path().empty());
   app::ResetRunState();
+  hw::ResetHardwareState();
   notebook_ = std::make_unique<sim::Notebook>(std::move(profile), scratch_->path());
   notebook_->Install();
 }

@@ -35,6 +35,11 @@ TEST(FormatText, MismatchedFormatsAreShownAsTheyStand) {
   // "%n" is never honoured.
   EXPECT_EQ(FormatText("x%n", {5}), "x%n");
   EXPECT_EQ(FormatText("trailing %", {}), "trailing %");
+  // Flag and type combinations the C library leaves undefined.
+  EXPECT_EQ(FormatText("%#d", {5}), "%#d");
+  EXPECT_EQ(FormatText("%05s", {"x"}), "%05s");
+  EXPECT_EQ(FormatText("%.2c", {65}), "%.2c");
+  EXPECT_EQ(FormatText("%#x", {255}), "0xff");
 }
 
 TEST(FormatText, LonePercentBeforeDotIsText) {

@@ -52,30 +52,33 @@ TEST_F(ReportResultTest, EveryCodeGetsItsCleanupRangeAndMessage) {
     ResultCode code;
     bool cleanup;
     const char* title;  // null: no message
+    const char* text;   // how the message's text begins
   };
   const Row rows[] = {
-      {ResultDiskSpace, false, nullptr},
-      {ResultInitFailed, false, "Fatal Error"},
-      {ResultUnpackFailed, false, "Fail : Unpack"},
-      {ResultHddPassword, true, "Fail : HDD Password"},
-      {ResultDriverLoad, true, "Fail : Driver Load"},
-      {0x80000006, true, nullptr},
-      {ResultModelMismatch, true, "Fail : Model(Bios Part Number)"},
-      {ResultToolModelMismatch, true, "Fail : Model(Bios Part Number)"},
-      {0x80000009, true, nullptr},
-      {ResultMicomFailed, true, "Fail : Micom"},
-      {ResultBiosFile, true, "Fail : Bios File"},
-      {ResultMicomFile, true, "Fail : Micom File"},
-      {ResultSmiEnable, true, "Fail : Enable SMI"},
-      {ResultInvalidOption, true, "Fail : Invalid Option"},
-      {ResultDirectory, false, "Fail : Directory"},
-      {ResultNoAcAdapter, false, "Fail : Power"},
-      {ResultBatteryLow, false, "Fail : Power"},
-      {ResultNoPowerSource, false, "Fail : Power"},
-      {ResultBiosDate, true, "Fail : Bios Date"},
-      {0x80000014, true, nullptr},
-      {0xFFFFFFFF, true, nullptr},
-      {0x7FFFFFFF, false, nullptr},
+      {ResultDiskSpace, false, nullptr, nullptr},
+      {ResultInitFailed, false, "Fatal Error", "Initializing program failed."},
+      {ResultUnpackFailed, false, "Fail : Unpack", "File Extraction failed."},
+      {ResultHddPassword, true, "Fail : HDD Password", "The HDD is password protected."},
+      {ResultDriverLoad, true, "Fail : Driver Load", "Loading driver failed."},
+      {0x80000006, true, nullptr, nullptr},
+      {ResultModelMismatch, true, "Fail : Model(Bios Part Number)",
+       "The BIOS/MICOM model to be updated is different."},
+      {ResultToolModelMismatch, true, "Fail : Model(Bios Part Number)",
+       "The BIOS/MICOM model to be updated is different."},
+      {0x80000009, true, nullptr, nullptr},
+      {ResultMicomFailed, true, "Fail : Micom", "MICOM Update failed."},
+      {ResultBiosFile, true, "Fail : Bios File", "Invalid BIOS file."},
+      {ResultMicomFile, true, "Fail : Micom File", "Invalid MICOM file."},
+      {ResultSmiEnable, true, "Fail : Enable SMI", "SMI setting failed."},
+      {ResultInvalidOption, true, "Fail : Invalid Option", "Invalid Option."},
+      {ResultDirectory, false, "Fail : Directory", "Fail to create directory."},
+      {ResultNoAcAdapter, false, "Fail : Power", "AC adapter is not connected."},
+      {ResultBatteryLow, false, "Fail : Power", "There is no connected battery"},
+      {ResultNoPowerSource, false, "Fail : Power", "There is no connected AC adapter"},
+      {ResultBiosDate, true, "Fail : Bios Date", "This system's BIOS version is the latest."},
+      {0x80000014, true, nullptr, nullptr},
+      {0xFFFFFFFF, true, nullptr, nullptr},
+      {0x7FFFFFFF, false, nullptr, nullptr},
   };
   EnterUpdateSteps();
   for (const Row& row : rows) {
@@ -90,7 +93,7 @@ TEST_F(ReportResultTest, EveryCodeGetsItsCleanupRangeAndMessage) {
     const auto boxes = Boxes();
     if (row.title) {
       ASSERT_EQ(boxes.size(), 1u) << std::hex << row.code;
-      EXPECT_EQ(boxes[0].rfind(std::string("[") + row.title + "]", 0), 0u) << boxes[0];
+      EXPECT_EQ(boxes[0].rfind(std::string("[") + row.title + "] " + row.text, 0), 0u) << boxes[0];
       EXPECT_NE(boxes[0].find("type 0x10"), std::string::npos);
     } else {
       EXPECT_TRUE(boxes.empty()) << std::hex << row.code;

@@ -39,17 +39,35 @@ TEST_F(WorkDirectoryTest, EmptiesAnExistingDirectoryButKeepsSubdirectories) {
             "DeleteDirectoryFile : keep is Deleted\r\n");
 }
 
-TEST_F(WorkDirectoryTest, FailsWithoutTempOrWithAPathTooLong) {
-  Boot(R"({"environment": {"TEMP": null}, "startDirectory": "C:\\Start"})");
-  EXPECT_EQ(app::PrepareWorkDirectory(), app::ResultDirectory);
-  EXPECT_EQ(files().CurrentDirectory(), "C:\\Start");
+TEST_F(WorkDirectoryTest, FailsWithoutAUsableTemp) {
+  // Unset, or set but empty: an empty TEMP would make the path relative.
+  for (const char* temp : {"null", "\"\""}) {
+    Boot(std::string(R"({"environment": {"TEMP": )") + temp +
+         R"(}, "startDirectory": "C:\\Start"})");
+    EXPECT_EQ(app::PrepareWorkDirectory(), app::ResultDirectory) << temp;
+    EXPECT_EQ(files().CurrentDirectory(), "C:\\Start");
+    EXPECT_STREQ(app::Run().WorkDirectory, "");
+    EXPECT_FALSE(files().Exists("C:\\Start\\__Orvanta_Update"));
+  }
+}
 
-  // 243 characters of TEMP, a backslash and 17 of the name make 261: too long.
-  const std::string longTemp = "C:\\" + std::string(240, 'T');
-  Boot(R"({"environment": {"TEMP": ")" + std::string("C:\\\\") + std::string(240, 'T') + R"("}})");
-  files().MakeDirectories(longTemp);
-  EXPECT_EQ(app::PrepareWorkDirectory(), app::ResultDirectory);
-  EXPECT_STREQ(app::Run().WorkDirectory, "");
+TEST_F(WorkDirectoryTest, ThePathMustFitItsBuffer) {
+  // TEMP, a backslash and the 17 characters of the name: 241 characters of
+  // TEMP make a 259-character path, which fits with its NUL; 242 do not.
+  for (size_t length : {241u, 242u}) {
+    const std::string temp = "C:\\" + std::string(length - 3, 'T');
+    nlohmann::json profile = {{"environment", {{"TEMP", temp}}}, {"startDirectory", "C:\\Start"}};
+    Boot(profile.dump());
+    files().MakeDirectories(temp);
+    const app::ResultCode result = app::PrepareWorkDirectory();
+    if (length == 241) {
+      EXPECT_EQ(result, app::ResultSuccess);
+      EXPECT_EQ(std::string(app::Run().WorkDirectory).size(), 259u);
+    } else {
+      EXPECT_EQ(result, app::ResultDirectory);
+      EXPECT_STREQ(app::Run().WorkDirectory, "");
+    }
+  }
 }
 
 TEST_F(WorkDirectoryTest, FailsWhenAFileTakesTheName) {

@@ -21,12 +21,7 @@ namespace {
 constexpr uint32_t kReleaseHeaderWord = app::FlashLastArea;
 
 std::string FlagNames(uint32_t flags) {
-  std::string names;
-  for (const app::UpdateFlagName& f : app::kUpdateFlagNames) {
-    if (!(flags & f.value)) continue;
-    if (!names.empty()) names += '|';
-    names += f.name;
-  }
+  const std::string names = app::UpdateFlagNames(flags);
   return names.empty() ? "none" : names;
 }
 
@@ -35,10 +30,12 @@ std::string FlagNames(uint32_t flags) {
 class Disks {
  public:
   explicit Disks(const std::string& given) : given_(given) {
-    if (!given_.empty())
-      std::filesystem::create_directories(given_);
-    else
+    std::error_code failed;
+    if (given_.empty()) {
       scratch_ = std::make_unique<sim::ScratchFolder>("orv-sim");
+    } else if (!std::filesystem::create_directories(given_, failed) && failed) {
+      given_.clear();  // the caller reports that there is no folder
+    }
   }
   const std::string& path() const { return scratch_ ? scratch_->path() : given_; }
 

@@ -59,20 +59,8 @@ bool ParseFlagsWord(const std::string& text, uint32_t* value, std::string* error
 std::string DescribeFlagsWord(uint32_t value) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(value));
-  std::string names;
-  for (const app::UpdateFlagName& flag : app::kUpdateFlagNames) {
-    if ((value & flag.value) == 0) continue;
-    if (!names.empty()) names += '|';
-    names += flag.name;
-  }
-  const uint32_t unnamed = value & ~app::kKnownUpdateFlags;
-  if (unnamed != 0) {
-    char rest[16];
-    std::snprintf(rest, sizeof rest, "0x%08X", static_cast<unsigned>(unnamed));
-    if (!names.empty()) names += '|';
-    names += rest;
-  }
-  return names.empty() ? std::string(hex) + " (none)" : std::string(hex) + " " + names;
+  const std::string names = app::UpdateFlagNames(value);
+  return std::string(hex) + " " + (names.empty() ? "(none)" : names);
 }
 
 }  // namespace orvpack

@@ -100,8 +100,20 @@ bool RemoveFile(const std::string& path) {
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
 #ifdef _WIN32
-  // The C runtime's rename does not replace an existing file there.
-  if (KindOf(to) == EntryKind::kFile && !RemoveFile(to)) return false;
+  // The C runtime's rename does not replace an existing file there: the old
+  // file steps aside first and comes back if the new one cannot take its
+  // place, so a failure never leaves no package at all.
+  if (KindOf(to) == EntryKind::kFile) {
+    const std::string aside = to + ".old";
+    RemoveFile(aside);
+    if (std::rename(to.c_str(), aside.c_str()) != 0) return false;
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+      std::rename(aside.c_str(), to.c_str());
+      return false;
+    }
+    RemoveFile(aside);
+    return true;
+  }
 #endif
   return std::rename(from.c_str(), to.c_str()) == 0;
 }

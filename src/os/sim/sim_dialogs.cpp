@@ -138,6 +138,10 @@ void SimDialogs::CloseWindow(os::WindowRef window) {
   topLevel_.erase(it);
 }
 
+void SimDialogs::PostQuit() {
+  transcript_->Add("dialog", "quit posted");
+}
+
 void SimDialogs::PressCancel(os::WindowRef dialog) {
   Window* w = Find(dialog);
   if (!w) return;

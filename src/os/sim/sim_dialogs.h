@@ -34,6 +34,7 @@ class SimDialogs : public os::Dialogs {
   os::WindowRef FindTopLevelWindow(const std::string& title) override;
   std::string GetWindowTitle(os::WindowRef window, int maxLength) override;
   void CloseWindow(os::WindowRef window) override;
+  void PostQuit() override;
 
   // Simulation controls for tests.
   void PressCancel(os::WindowRef dialog);

@@ -39,11 +39,22 @@ os::ServiceRef SimServices::OpenExisting(os::ServiceRef manager, const std::stri
   return nextHandle_++;
 }
 
+SimServices::Registration* SimServices::Find(os::ServiceRef service) {
+  auto handle = handles_.find(service);
+  if (handle == handles_.end()) return Fail(os::error::kInvalidHandle), nullptr;
+  auto registration = services_.find(handle->second);
+  // A deleted service, or one that goes once it stops, takes no more calls.
+  if (registration == services_.end() || registration->second.deletePending)
+    return Fail(os::error::kServiceMarkedForDelete), nullptr;
+  return &registration->second;
+}
+
 bool SimServices::Start(os::ServiceRef service) {
+  Registration* found = Find(service);
+  if (!found) return false;
+  Registration& r = *found;
   auto it = handles_.find(service);
-  if (it == handles_.end()) return Fail(os::error::kInvalidHandle) != 0;
-  Registration& r = services_[it->second];
-  if (!files_->Exists(r.binaryPath)) {
+  if (!files_->Exists(r.binaryPath) || files_->IsDirectory(r.binaryPath)) {
     transcript_->Add("service", "start " + it->second + ": driver file missing");
     return Fail(os::error::kDllInitFailed) != 0;
   }
@@ -56,7 +67,9 @@ bool SimServices::Start(os::ServiceRef service) {
 bool SimServices::Stop(os::ServiceRef service) {
   auto it = handles_.find(service);
   if (it == handles_.end()) return Fail(os::error::kInvalidHandle) != 0;
-  Registration& r = services_[it->second];
+  auto registration = services_.find(it->second);
+  if (registration == services_.end()) return Fail(os::error::kServiceMarkedForDelete) != 0;
+  Registration& r = registration->second;
   const bool wasRunning = r.running;
   if (wasRunning) files_->Unlock(r.binaryPath);
   r.running = false;
@@ -66,12 +79,13 @@ bool SimServices::Stop(os::ServiceRef service) {
 }
 
 bool SimServices::Delete(os::ServiceRef service) {
+  Registration* found = Find(service);
+  if (!found) return false;
+  Registration& r = *found;
   auto it = handles_.find(service);
-  if (it == handles_.end()) return Fail(os::error::kInvalidHandle) != 0;
   transcript_->Add("service", "delete " + it->second);
   // A running driver stays loaded, and its file locked, until it stops;
   // only then does the registration go.
-  Registration& r = services_[it->second];
   if (r.running)
     r.deletePending = true;
   else

@@ -40,6 +40,9 @@ class SimServices : public os::ServiceManager {
   const std::map<std::string, Registration>& Registrations() const { return services_; }
 
  private:
+  // The registration behind a service handle; null (with the error set)
+  // for a bad handle or a deleted service.
+  Registration* Find(os::ServiceRef service);
   os::ServiceRef Fail(uint32_t error) {
     lastError_ = error;
     return 0;

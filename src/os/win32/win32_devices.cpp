@@ -40,6 +40,7 @@ class Win32Devices : public os::Devices {
 
   // A 32-bit process has all of its memory below 4 GiB, so the process heap
   // serves the records that carry a 32-bit address.
+  static_assert(sizeof(void*) == 4, "request records carry 32-bit addresses");
   void* AllocateRequest(size_t size) override {
     return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
   }

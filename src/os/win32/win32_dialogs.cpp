@@ -86,7 +86,6 @@ INT_PTR CALLBACK DialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
       break;
     case WM_DESTROY:
       if (events) events->OnDestroy(ref);
-      PostQuitMessage(0);
       break;
     default:
       if (events && message > WM_USER && message <= WM_USER + 0x100)
@@ -199,6 +198,8 @@ class Win32Dialogs : public os::Dialogs {
   void CloseWindow(os::WindowRef window) override {
     SendMessageA(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0);
   }
+
+  void PostQuit() override { PostQuitMessage(0); }
 };
 
 }  // namespace

@@ -1,0 +1,22 @@
+#include "app/temp_directory.h"
+
+#include "app/run_state.h"
+#include "os/os.h"
+
+namespace app {
+
+bool ReadTempDirectory(std::string* directory) {
+  std::string value;
+  if (!os::Os().system->GetVariable("TEMP", &value) || value.empty() ||
+      value.size() >= static_cast<size_t>(kPathSize))
+    return false;
+  *directory = value;
+  return true;
+}
+
+std::string TempDirectoryOrDriveRoot() {
+  std::string directory;
+  return ReadTempDirectory(&directory) ? directory : "C:\\";
+}
+
+}  // namespace app

@@ -1,0 +1,16 @@
+// The one environment variable the updater reads: TEMP.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+// TEMP's value when it names a directory: false when it is unset, empty
+// (which would make every path relative) or too long for a 260-character
+// buffer (a cut path would name some other directory).
+bool ReadTempDirectory(std::string* directory);
+
+// TEMP's value, or "C:\" when it cannot be used.
+std::string TempDirectoryOrDriveRoot();
+
+}  // namespace app
