@@ -6,6 +6,7 @@
 #include "hw/chipset.h"
 #include "hw/device_requests.h"
 #include "hw/hardware_state.h"
+#include "hw/wait_limit.h"
 #include "hw_fixture.h"
 
 namespace {
@@ -238,7 +239,7 @@ TEST_F(RequestBytes, RefusedPortRequestsAreResentWithinTheirBoundAndLoggedOnce) 
   recorder_.refuse = true;
   EXPECT_EQ(hw::ReadPort16(0x64), 0xFFFF);
   // The recorder costs no time, so the count bound ends it.
-  EXPECT_EQ(recorder_.sent.size(), 1000u);
+  EXPECT_EQ(recorder_.sent.size(), hw::kRefusedRequestWait.polls);
   EXPECT_TRUE(hw::Hw().portFailed);
   hw::WritePort8(0x64, 1);
   EXPECT_EQ(LogCount("Timeout: driver refused port request"), 1);
