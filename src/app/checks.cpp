@@ -1,26 +1,27 @@
 #include "app/checks.h"
 
-#include "app/log.h"
-#include "app/messages.h"
-#include "app/run_state.h"
-#include "app/update_flags.h"
+#include "app/sequence_state.h"
+#include "core/log.h"
+#include "core/messages.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "os/os.h"
 
 namespace app {
 
-ResultCode CheckSystemPower() {
-  WriteLog("Check System Power");
-  if (Run().UpdateFlags & SkipCheckPower) return ResultSuccess;
+core::ResultCode CheckSystemPower() {
+  core::WriteLog("Check System Power");
+  if (core::Shared().UpdateFlags & core::SkipCheckPower) return core::ResultSuccess;
   // A failed query counts as "no value" for both conditions, so it refuses.
   os::PowerStatus status;
   if (!os::Os().system->QueryPowerStatus(&status)) status = os::PowerStatus{};
   const bool acFails = status.acLineStatus != 1;
   const bool batteryFails =
       status.batteryPercent < kMinimumBatteryPercent || status.batteryPercent > 100;
-  if (acFails && batteryFails) return ResultNoPowerSource;
-  if (acFails) return ResultNoAcAdapter;
-  if (batteryFails) return ResultBatteryLow;
-  return ResultSuccess;
+  if (acFails && batteryFails) return core::ResultNoPowerSource;
+  if (acFails) return core::ResultNoAcAdapter;
+  if (batteryFails) return core::ResultBatteryLow;
+  return core::ResultSuccess;
 }
 
 int CheckDiskSpace() {
@@ -31,8 +32,8 @@ int CheckDiskSpace() {
   const uint64_t freeMiB = known ? freeBytes >> 20 : 0;
   if (known && freeMiB >= kRequiredFreeMiB) return 1;
   const long shownMiB = freeMiB > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<long>(freeMiB);
-  ShowMessage(box::kError, LoadText(41), LoadText(22), shownMiB,
-              static_cast<int>(kRequiredFreeMiB));
+  core::ShowMessage(core::box::kError, core::LoadText(41), core::LoadText(22), shownMiB,
+                    static_cast<int>(kRequiredFreeMiB));
   return 0;
 }
 

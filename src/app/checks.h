@@ -1,7 +1,7 @@
 // The preconditions of an update: power source and free disk space.
 #pragma once
 
-#include "app/results.h"
+#include "core/results.h"
 
 namespace app {
 
@@ -9,7 +9,7 @@ inline constexpr unsigned kMinimumBatteryPercent = 30;
 inline constexpr unsigned kRequiredFreeMiB = 2;
 
 // 0, ResultNoAcAdapter, ResultBatteryLow or ResultNoPowerSource.
-ResultCode CheckSystemPower();
+core::ResultCode CheckSystemPower();
 
 // 1 when the work directory's volume has enough space; 0 after showing
 // the failure message.

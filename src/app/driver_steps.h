@@ -2,15 +2,9 @@
 // driver bracket every hardware operation opens with.
 #pragma once
 
-#include "app/results.h"
+#include "core/results.h"
 
 namespace app {
-
-// Ten attempts of hw::OpenDriver, no pause between them. 1 when the driver
-// is open, 0 when it failed on a system other than Windows 7 or Vista; there
-// a failure shows "Driver Load Fail" (no owner, even under NoMessageBox)
-// and ends the process with exit code -1.
-int OpenDriverWithRetry();
 
 // Windows versions served by ADDMEM or MEMIO.VXD: makes %TEMP% (or "C:\")
 // current and extracts "addmem.sys" into it. 1 when the driver file is in
@@ -26,6 +20,6 @@ int DetectAmiFirmware();
 
 // Writes 0 to CMOS 0x20 to 0x7F of the first bank and 0x00 to 0x7F of the
 // second. 0, or ResultDriverLoad.
-ResultCode ClearCmosBytes();
+core::ResultCode ClearCmosBytes();
 
 }  // namespace app

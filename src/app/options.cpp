@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-#include "app/run_state.h"
-#include "app/update_flags.h"
+#include "app/sequence_state.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 
 namespace app {
 namespace {
@@ -38,19 +39,19 @@ constexpr Option kOptions[] = {
     {"/MAUTO", Match::kExact, 0, Effect::kMicomAuto, 0},
     {"/MODE", Match::kPrefix, 5, Effect::kMode, 0},
     {"/BBL", Match::kPrefix, 4, Effect::kBbl, 0},
-    {"/BLOCK_POWER_OFF", Match::kPrefix, 16, Effect::kSetFlags, BlockPowerOff},
-    {"/SKIP_CHECK_PART", Match::kPrefix, 16, Effect::kSetFlags, SkipCheckPart},
-    {"/SKIP_CHECK_MODEL", Match::kPrefix, 17, Effect::kSetFlags, SkipCheckModel},
-    {"/SKIP_UPDATE_MICOM", Match::kPrefix, 18, Effect::kSetFlags, SkipUpdateMicom},
-    {"/NO_MESSAGEBOX", Match::kPrefix, 14, Effect::kSetFlags, NoMessageBox},
+    {"/BLOCK_POWER_OFF", Match::kPrefix, 16, Effect::kSetFlags, core::BlockPowerOff},
+    {"/SKIP_CHECK_PART", Match::kPrefix, 16, Effect::kSetFlags, core::SkipCheckPart},
+    {"/SKIP_CHECK_MODEL", Match::kPrefix, 17, Effect::kSetFlags, core::SkipCheckModel},
+    {"/SKIP_UPDATE_MICOM", Match::kPrefix, 18, Effect::kSetFlags, core::SkipUpdateMicom},
+    {"/NO_MESSAGEBOX", Match::kPrefix, 14, Effect::kSetFlags, core::NoMessageBox},
     {"/BREAK_CMOS", Match::kPrefix, 10, Effect::kBreakCmos, 0},
-    {"/BREAK_ESCD", Match::kPrefix, 10, Effect::kSetFlags, BreakEscd},
+    {"/BREAK_ESCD", Match::kPrefix, 10, Effect::kSetFlags, core::BreakEscd},
     {"/READ_BIOS", Match::kPrefix, 10, Effect::kReadBios, 0},
-    {"/SKIP_UPDATE_FILES", Match::kPrefix, 18, Effect::kSetFlags, SkipUpdateFiles},
-    {"/SKIP_CHECK_DATE", Match::kPrefix, 16, Effect::kSetFlags, SkipCheckDate},
-    {"/SKIP_CHECK_POWER", Match::kPrefix, 17, Effect::kSetFlags, SkipCheckPower},
+    {"/SKIP_UPDATE_FILES", Match::kPrefix, 18, Effect::kSetFlags, core::SkipUpdateFiles},
+    {"/SKIP_CHECK_DATE", Match::kPrefix, 16, Effect::kSetFlags, core::SkipCheckDate},
+    {"/SKIP_CHECK_POWER", Match::kPrefix, 17, Effect::kSetFlags, core::SkipCheckPower},
     {"/VISTA_UPGRADE", Match::kPrefix, 14, Effect::kSetFlags,
-     VistaUpgrade | NoMessageBox | BlockPowerOff},
+     core::VistaUpgrade | core::NoMessageBox | core::BlockPowerOff},
 };
 
 constexpr size_t kAmiOptionCount = 3;  // only the MICOM options serve the AMI path
@@ -79,7 +80,7 @@ const Option* FindOption(const char* token, size_t count) {
 bool Append(char* commandLine, const char* text) {
   const size_t used = std::strlen(commandLine);
   const size_t extra = std::strlen(text);
-  if (used + extra >= static_cast<size_t>(kCommandLineSize)) return false;
+  if (used + extra >= static_cast<size_t>(core::kCommandLineSize)) return false;
   std::memcpy(commandLine + used, text, extra + 1);
   return true;
 }
@@ -107,7 +108,7 @@ int NextToken(char* text, char* token) {
 }
 
 bool Apply(const Option& option, const char* token, char* micom, char* flash) {
-  uint32_t& flags = Run().UpdateFlags;
+  uint32_t& flags = core::Shared().UpdateFlags;
   switch (option.effect) {
     case Effect::kMicomForce:
       return Append(micom, " /FORCE");
@@ -120,9 +121,9 @@ bool Apply(const Option& option, const char* token, char* micom, char* flash) {
       std::strcat(blankAndToken, token);
       if (!Append(flash, blankAndToken)) return false;
       const char digit = std::strlen(token) > 6 ? token[6] : '\0';
-      if (digit == '3') flags |= DmiMode3;
-      if (digit == '2') flags |= DmiMode2;
-      if (digit == '1') flags |= DmiMode1;
+      if (digit == '3') flags |= core::DmiMode3;
+      if (digit == '2') flags |= core::DmiMode2;
+      if (digit == '1') flags |= core::DmiMode1;
       return true;
     }
     case Effect::kBbl:
@@ -133,39 +134,40 @@ bool Apply(const Option& option, const char* token, char* micom, char* flash) {
       flags |= option.flags;
       return true;
     case Effect::kReadBios:
-      flags = ReadBios;
+      flags = core::ReadBios;
       return true;
   }
   return false;
 }
 
-ResultCode Parse(char* micom, char* flash, char* text, size_t optionCount) {
+core::ResultCode Parse(char* micom, char* flash, char* text, size_t optionCount) {
   char token[kTokenSize];
   for (;;) {
     const int next = NextToken(text, token);
-    if (next == 0) return ResultSuccess;
-    if (next < 0) return ResultInvalidOption;
+    if (next == 0) return core::ResultSuccess;
+    if (next < 0) return core::ResultInvalidOption;
     const Option* option = FindOption(token, optionCount);
-    if (!option || !Apply(*option, token, micom, flash)) return ResultInvalidOption;
-    if (option->effect == Effect::kReadBios) return ResultSuccess;  // later tokens are not read
+    if (!option || !Apply(*option, token, micom, flash)) return core::ResultInvalidOption;
+    if (option->effect == Effect::kReadBios)
+      return core::ResultSuccess;  // later tokens are not read
   }
 }
 
 void SetDefault(char* commandLine, const char* text) {
-  std::memset(commandLine, 0, kCommandLineSize);
+  std::memset(commandLine, 0, core::kCommandLineSize);
   std::strcpy(commandLine, text);
 }
 
 }  // namespace
 
-ResultCode ParseOptions(char* micomCommandLine, char* flashCommandLine, char* text) {
+core::ResultCode ParseOptions(char* micomCommandLine, char* flashCommandLine, char* text) {
   SetDefault(micomCommandLine, kMicomDefault);
   SetDefault(flashCommandLine, kPhoenixFlashDefault);
   return Parse(micomCommandLine, flashCommandLine, text, sizeof kOptions / sizeof kOptions[0]);
 }
 
-ResultCode ParseAmiOptions(char* micomCommandLine, char* flashCommandLine, char* text,
-                           bool sixtyFourBitWindows) {
+core::ResultCode ParseAmiOptions(char* micomCommandLine, char* flashCommandLine, char* text,
+                                 bool sixtyFourBitWindows) {
   SetDefault(micomCommandLine, kMicomDefault);
   SetDefault(flashCommandLine, sixtyFourBitWindows ? kAmiFlashDefault64 : kAmiFlashDefault32);
   return Parse(micomCommandLine, flashCommandLine, text, kAmiOptionCount);

@@ -2,7 +2,7 @@
 // the flash and MICOM utilities.
 #pragma once
 
-#include "app/results.h"
+#include "core/results.h"
 
 namespace app {
 
@@ -14,11 +14,11 @@ inline constexpr const char* kMicomDefault = "WinUpV01_10 kbc.bin /FORCE";
 // Both buffers hold kCommandLineSize bytes. `text` is consumed in place.
 // Returns 0 or ResultInvalidOption; a token or a command line that would
 // not fit its 255 characters is refused, never cut.
-ResultCode ParseOptions(char* micomCommandLine, char* flashCommandLine, char* text);
+core::ResultCode ParseOptions(char* micomCommandLine, char* flashCommandLine, char* text);
 
 // The AMI path's parser: only the MICOM options; the flash default follows
 // the width of Windows.
-ResultCode ParseAmiOptions(char* micomCommandLine, char* flashCommandLine, char* text,
-                           bool sixtyFourBitWindows);
+core::ResultCode ParseAmiOptions(char* micomCommandLine, char* flashCommandLine, char* text,
+                                 bool sixtyFourBitWindows);
 
 }  // namespace app

@@ -1,5 +1,5 @@
 #include "app/driver_steps.h"
-#include "app/temp_directory.h"
+#include "core/temp_directory.h"
 #include "os/os.h"
 #include "package/extract.h"
 
@@ -10,7 +10,7 @@ constexpr const char* kMemberName = "addmem.sys";
 
 int StageLegacyDriver() {
   // A failure leaves the current directory as it is.
-  os::Os().files->ChangeDirectory(TempDirectoryOrDriveRoot());
+  os::Os().files->ChangeDirectory(core::TempDirectoryOrDriveRoot());
 
   // After a run that did not power off, the ADDMEM service still runs with
   // this very file loaded and locked: extracting over it would fail and end

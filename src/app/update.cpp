@@ -5,11 +5,12 @@
 
 #include "app/checks.h"
 #include "app/driver_steps.h"
-#include "app/messages.h"
 #include "app/options.h"
-#include "app/results.h"
-#include "app/run_state.h"
+#include "app/sequence_state.h"
 #include "app/work_directory.h"
+#include "core/messages.h"
+#include "core/results.h"
+#include "core/shared_state.h"
 #include "firmware/tool_files.h"
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
@@ -24,68 +25,69 @@ namespace {
 constexpr int kStartupTextSize = 512;
 
 // Steps 1 to 3: platform facts, the legacy driver and the firmware vendor.
-ResultCode StartUp() {
+core::ResultCode StartUp() {
   hw::ProbePlatform();
   if (!hw::Hw().isWindows7 && !hw::Hw().isWindowsVista && !StageLegacyDriver())
-    return ResultUnpackFailed;
-  if (!DetectAmiFirmware()) return ResultDriverLoad;
-  return ResultSuccess;
+    return core::ResultUnpackFailed;
+  if (!DetectAmiFirmware()) return core::ResultDriverLoad;
+  return core::ResultSuccess;
 }
 
 // Step 4: the language library, or the executable's own resources.
 void SelectResources() {
-  RunState& run = Run();
-  run.InstanceHandle = os::Os().ui->OwnModule();
-  if (!ui::LoadLanguageModule()) {
-    run.ResourceModule = run.InstanceHandle;
-  } else if (!run.ResourceModule) {
-    ShowMessage(box::kError, "Fail : Dll", "Fail To Load Dll");
+  core::SharedState& shared = core::Shared();
+  if (!ui::LoadLanguageModule(Sequence().AmiFirmware)) {
+    shared.ResourceModule = os::Os().ui->OwnModule();
+  } else if (!shared.ResourceModule) {
+    core::ShowMessage(core::box::kError, "Fail : Dll", "Fail To Load Dll");
   }
 }
 
 // Step 5: the package header's flags word becomes UpdateFlags.
-ResultCode ReadPackageHeader() {
+core::ResultCode ReadPackageHeader() {
   const std::string path = os::Os().system->ModulePath();
   uint32_t offset = 0;
   if (path.empty() || package::ReadArchiveOffset(path, &offset) != package::ArchiveSuccess ||
       package::ProbePackageHeader(path, offset) != package::ArchiveSuccess)
-    return ResultInvalidOption;
-  return ResultSuccess;
+    return core::ResultInvalidOption;
+  return core::ResultSuccess;
 }
 
 // Step 9. A box that cannot be shown answers 0: that is no consent.
 bool Confirmed() {
-  return ShowMessage(box::kConfirm, LoadText(38), LoadText(16, kStartupTextSize)) == 1;
+  return core::ShowMessage(core::box::kConfirm, core::LoadText(38),
+                           core::LoadText(16, kStartupTextSize)) == 1;
 }
 
 }  // namespace
 
 uint32_t RunUpdate(char* commandLine) {
   os::Os().libraries->RestrictLibrarySearch();
-  Cleanup().stopAnimation = ui::StopAnimation;
-  if (ResultCode code = StartUp()) return ReportResult(code);
+  core::Cleanup().stopAnimation = ui::StopAnimation;
+  if (core::ResultCode code = StartUp()) return core::ReportResult(code);
   SelectResources();
-  if (ResultCode code = ReadPackageHeader()) return ReportResult(code);
-  if (ResultCode code = CheckSystemPower()) return ReportResult(code);
-  if (ResultCode code = PrepareWorkDirectory()) return ReportResult(code);
-  if (!CheckDiskSpace()) return ResultDiskSpace;
-  if (!Confirmed()) return ResultSuccess;
+  if (core::ResultCode code = ReadPackageHeader()) return core::ReportResult(code);
+  if (core::ResultCode code = CheckSystemPower()) return core::ReportResult(code);
+  if (core::ResultCode code = PrepareWorkDirectory()) return core::ReportResult(code);
+  if (!CheckDiskSpace()) return core::ResultDiskSpace;
+  if (!Confirmed()) return core::ResultSuccess;
 
-  if (!ui::StartProgressDialog()) return ReportResult(ResultInitFailed);
+  if (!ui::StartProgressDialog()) return core::ReportResult(core::ResultInitFailed);
   ui::WaitForExtraction();
-  if (!Run().ExtractionSucceeded) return ReportResult(ResultUnpackFailed);
+  if (!ui::Progress().ExtractionSucceeded) return core::ReportResult(core::ResultUnpackFailed);
 
-  if (Run().AmiFirmware) {
+  if (Sequence().AmiFirmware) {
     firmware::DeletePhoenixSet32();
     firmware::DeletePhoenixSet64();
-    return ReportResult(kUpdateNotFinished);
+    return core::ReportResult(kUpdateNotFinished);
   }
 
-  std::memset(Run().FlashCommandLine, 0, kCommandLineSize);
-  std::memset(Run().MicomCommandLine, 0, kCommandLineSize);
-  if (ParseOptions(Run().MicomCommandLine, Run().FlashCommandLine, commandLine) != ResultSuccess)
-    return ReportResult(ResultInvalidOption);
-  return ReportResult(kUpdateNotFinished);
+  std::memset(Sequence().FlashCommandLine, 0, core::kCommandLineSize);
+  std::memset(Sequence().MicomCommandLine, 0, core::kCommandLineSize);
+  if (ParseOptions(Sequence().MicomCommandLine, Sequence().FlashCommandLine, commandLine) !=
+      core::ResultSuccess)
+    return core::ReportResult(core::ResultInvalidOption);
+  return core::ReportResult(kUpdateNotFinished);
 }
 
 }  // namespace app

@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
-#include "app/run_state.h"
-#include "app/temp_directory.h"
+#include "app/sequence_state.h"
+#include "core/log.h"
+#include "core/shared_state.h"
+#include "core/temp_directory.h"
 #include "os/os.h"
 
 namespace app {
@@ -17,37 +18,37 @@ namespace {
 bool BuildPath(char* path) {
   path[0] = '\0';
   std::string temp;
-  if (!ReadTempDirectory(&temp)) return false;
+  if (!core::ReadTempDirectory(&temp)) return false;
   if (temp.back() != '\\') temp += '\\';
   temp += kWorkDirectoryName;
-  if (temp.size() >= static_cast<size_t>(kPathSize)) return false;
+  if (temp.size() >= static_cast<size_t>(core::kPathSize)) return false;
   std::memcpy(path, temp.c_str(), temp.size() + 1);
   return true;
 }
 
 }  // namespace
 
-ResultCode DeleteWorkFiles() {
+core::ResultCode DeleteWorkFiles() {
   os::FileSystem& files = *os::Os().files;
   std::vector<std::string> names;
-  if (!files.Enumerate("*.*", &names)) return ResultSuccess;
+  if (!files.Enumerate("*.*", &names)) return core::ResultSuccess;
   for (const std::string& name : names) {
     files.Remove(name);
-    WriteLog("DeleteDirectoryFile : %s is Deleted", name);
+    core::WriteLog("DeleteDirectoryFile : %s is Deleted", name);
   }
-  return ResultSuccess;
+  return core::ResultSuccess;
 }
 
-ResultCode PrepareWorkDirectory() {
-  char* path = Run().WorkDirectory;
-  if (!BuildPath(path)) return ResultDirectory;
+core::ResultCode PrepareWorkDirectory() {
+  char* path = core::Shared().WorkDirectory;
+  if (!BuildPath(path)) return core::ResultDirectory;
   os::FileSystem& files = *os::Os().files;
   if (files.ChangeDirectory(path)) {
     DeleteWorkFiles();
-    return ResultSuccess;
+    return core::ResultSuccess;
   }
   files.MakeDirectory(path);
-  return files.ChangeDirectory(path) ? ResultSuccess : ResultDirectory;
+  return files.ChangeDirectory(path) ? core::ResultSuccess : core::ResultDirectory;
 }
 
 }  // namespace app

@@ -2,7 +2,7 @@
 // there, and it is the current directory from its preparation on.
 #pragma once
 
-#include "app/results.h"
+#include "core/results.h"
 
 namespace app {
 
@@ -10,9 +10,9 @@ inline constexpr const char* kWorkDirectoryName = "__Orvanta_Update\\";
 
 // Builds the path into RunState::WorkDirectory, makes it current (creating
 // it when missing, emptying it when it exists). 0 or ResultDirectory.
-ResultCode PrepareWorkDirectory();
+core::ResultCode PrepareWorkDirectory();
 
 // Deletes every file of the current directory, logging each entry.
-ResultCode DeleteWorkFiles();
+core::ResultCode DeleteWorkFiles();
 
 }  // namespace app

@@ -1,6 +1,5 @@
 #include "hw/chipset.h"
 
-#include "app/driver_steps.h"
 #include "hw/device_requests.h"
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
@@ -34,8 +33,8 @@ bool GetPmIoBase(uint32_t* base) {
   return true;
 }
 
-app::ResultCode EnableGlobalSmi() {
-  if (!app::OpenDriverWithRetry()) return app::ResultDriverLoad;
+core::ResultCode EnableGlobalSmi() {
+  if (!OpenDriverWithRetry()) return core::ResultDriverLoad;
   HardwareState& hw = Hw();
   hw.portFailed = false;
   uint32_t base = 0;
@@ -52,7 +51,7 @@ app::ResultCode EnableGlobalSmi() {
   }
   const bool failed = !found || hw.portFailed;
   CloseDriver();
-  return failed ? app::ResultSmiEnable : app::ResultSuccess;
+  return failed ? core::ResultSmiEnable : core::ResultSuccess;
 }
 
 }  // namespace hw

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/results.h"
+#include "core/results.h"
 
 namespace hw {
 
@@ -20,6 +20,6 @@ bool GetPmIoBase(uint32_t* base);
 // Makes sure the global SMI enable (bit 0 at the PM base + 0x30) is set,
 // touching nothing else. Opens and closes the driver itself. 0,
 // ResultDriverLoad or ResultSmiEnable.
-app::ResultCode EnableGlobalSmi();
+core::ResultCode EnableGlobalSmi();
 
 }  // namespace hw

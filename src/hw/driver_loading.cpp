@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/messages.h"
 #include "hw/hardware_state.h"
 #include "os/os.h"
 
@@ -131,6 +132,23 @@ bool OpenKmdfDevice() {
     os::Os().threads->Sleep(kKmdfOpenPauseMs);
   }
   return false;
+}
+
+int OpenDriverWithRetry() {
+  constexpr int kOpenAttempts = 10;
+  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+    if (OpenDriver()) return 1;
+  }
+  const HardwareState& state = Hw();
+  if (state.isWindows7 || state.isWindowsVista) {
+    // Shown whatever NoMessageBox says: without the driver nothing can be done.
+    os::Os().ui->ShowMessageBox(0,
+                                "Fail to update.\nCheck if LMX(Lumivex) is installed.\nLMX must be "
+                                "installed to update BIOS.",
+                                "Driver Load Fail", core::box::kError);
+    os::Os().system->ExitProcess(static_cast<uint32_t>(-1));
+  }
+  return 0;
 }
 
 }  // namespace hw

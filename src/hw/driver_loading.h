@@ -27,4 +27,11 @@ bool InstallAddMemService();
 bool RemoveAddMemService();
 bool OpenKmdfDevice();
 
+// Ten attempts of OpenDriver, no pause between them. 1 when the driver is
+// open, 0 when it failed on a system other than Windows 7 or Vista; there a
+// failure shows "Driver Load Fail" (no owner, even under NoMessageBox) and
+// ends the process with exit code -1: without the driver those systems
+// cannot be updated at all.
+int OpenDriverWithRetry();
+
 }  // namespace hw

@@ -1,6 +1,5 @@
 #include "hw/ec_mailbox.h"
 
-#include "app/driver_steps.h"
 #include "hw/device_requests.h"
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
@@ -24,7 +23,7 @@ bool WaitMailboxIdle() {
 }  // namespace
 
 uint8_t ReadChipId(uint32_t configPort) {
-  if (!app::OpenDriverWithRetry()) return 0xFF;
+  if (!OpenDriverWithRetry()) return 0xFF;
   WritePort8(configPort, kEnterConfiguration);
   WritePort8(configPort, 0x20);
   const uint8_t id = ReadPort8(configPort + 1);

@@ -1,6 +1,6 @@
 #include "hw/wait_limit.h"
 
-#include "app/log.h"
+#include "core/log.h"
 #include "os/os.h"
 
 namespace hw {
@@ -12,7 +12,7 @@ bool WaitLimit::Continue(bool quiet) {
   // Unsigned difference: correct across the 49-day wrap of the tick count.
   const uint32_t elapsed = os::Os().threads->TickMilliseconds() - start_;
   if (++polls_ < bound_.polls && elapsed < bound_.milliseconds) return true;
-  if (!quiet) app::WriteLog("%s", bound_.name);
+  if (!quiet) core::WriteLog("%s", bound_.name);
   return false;
 }
 

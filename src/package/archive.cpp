@@ -1,6 +1,6 @@
 #include "package/archive.h"
 
-#include "app/run_state.h"
+#include "core/shared_state.h"
 #include "package/archive_reader.h"
 
 namespace package {
@@ -41,7 +41,7 @@ ArchiveResult ProbePackageHeader(const std::string& path, uint32_t offset) {
   if (!file) return ArchiveOpenFailed;
   uint32_t flags = 0;
   const ArchiveResult result = ReadPackageHeader(*file, offset, &flags, 1);
-  if (result == ArchiveSuccess) app::Run().UpdateFlags = flags;
+  if (result == ArchiveSuccess) core::Shared().UpdateFlags = flags;
   return result;
 }
 

@@ -26,7 +26,7 @@ const char* ArchiveResultText(ArchiveResult result);
 ArchiveResult ReadArchiveOffset(const std::string& path, uint32_t* offset);
 
 // Checks the magic at `offset` and loads the package flags word into
-// app::Run().UpdateFlags. ArchiveNotPacked when the magic is missing (an
+// UpdateFlags. ArchiveNotPacked when the magic is missing (an
 // offset of 0 reads "MZ"), ArchiveExtractFailed when the file ends inside
 // the flags word (UpdateFlags is then left alone), ArchiveOpenFailed when the
 // file cannot be opened.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/run_state.h"
+#include "core/shared_state.h"
 #include "package/archive_reader.h"
 #include "package/diagnostics.h"
 #include "package/gunzip.h"
@@ -77,12 +77,12 @@ bool BeginsWithIgnoringCase(const uint8_t* field, std::string_view prefix) {
 
 ArchiveResult ExtractAllMembers(const std::string& path, uint32_t offset) {
   os::FileHandle archive = OpenPackageFile(path);
-  app::Run().UpdateFlags = 0;
+  core::Shared().UpdateFlags = 0;
   if (!archive) return ArchiveOpenFailed;
   uint32_t header[2] = {};
   const ArchiveResult result = ReadPackageHeader(*archive, offset, header, 2);
   if (result != ArchiveSuccess) return result;
-  app::Run().UpdateFlags = header[0];
+  core::Shared().UpdateFlags = header[0];
   const int32_t count = static_cast<int32_t>(header[1]);
   if (count == 0) return ArchiveEmpty;
   // Each member consumes at least its record header, so a count larger than

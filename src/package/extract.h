@@ -9,7 +9,7 @@
 namespace package {
 
 // Extracts every member of the archive at `offset` in `path`, one at a time,
-// and reloads app::Run().UpdateFlags from the package header (0 when the file
+// and reloads UpdateFlags from the package header (0 when the file
 // cannot be opened or carries no archive). Results: ArchiveSuccess (also for
 // a negative member count, which extracts nothing), ArchiveEmpty,
 // ArchiveCreateFailed, ArchiveNotPacked, ArchiveExtractFailed (the file ends

@@ -1,7 +1,7 @@
 #include "ui/language.h"
 
-#include "app/run_state.h"
-#include "app/temp_directory.h"
+#include "core/shared_state.h"
+#include "core/temp_directory.h"
 #include "os/os.h"
 #include "package/extract.h"
 
@@ -38,10 +38,10 @@ std::string LanguageLibraryName(uint16_t languageId, bool amiFirmware) {
   return std::string("ConRes") + LanguageCode(languageId) + (amiFirmware ? "_ami.dll" : ".dll");
 }
 
-bool LoadLanguageModule() {
+bool LoadLanguageModule(bool amiFirmware) {
   const std::string name =
-      LanguageLibraryName(os::Os().system->SystemDefaultLanguage(), app::Run().AmiFirmware);
-  const std::string directory = app::TempDirectoryOrDriveRoot();
+      LanguageLibraryName(os::Os().system->SystemDefaultLanguage(), amiFirmware);
+  const std::string directory = core::TempDirectoryOrDriveRoot();
   os::Os().files->ChangeDirectory(directory);
   if (!package::ExtractSingleMember(name.c_str())) return false;
   // Loaded from the full path of the file just extracted, as data only: no
@@ -49,7 +49,7 @@ bool LoadLanguageModule() {
   std::string fullPath = os::Os().files->CurrentDirectory();
   if (fullPath.empty() || fullPath.back() != '\\') fullPath += '\\';
   fullPath += name;
-  app::Run().ResourceModule = os::Os().libraries->LoadResourceLibrary(fullPath);
+  core::Shared().ResourceModule = os::Os().libraries->LoadResourceLibrary(fullPath);
   return true;
 }
 

@@ -16,7 +16,7 @@ std::string LanguageLibraryName(uint16_t languageId, bool amiFirmware);
 
 // False when no library was extracted (ResourceModule is then the caller's
 // choice); true when one was, with ResourceModule holding it or 0 when it
-// could not be loaded.
-bool LoadLanguageModule();
+// could not be loaded. The AMI firmware's libraries carry "_ami" names.
+bool LoadLanguageModule(bool amiFirmware);
 
 }  // namespace ui

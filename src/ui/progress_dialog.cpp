@@ -1,12 +1,13 @@
 #include "ui/progress_dialog.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 
-#include "app/log.h"
-#include "app/messages.h"
-#include "app/run_state.h"
-#include "app/update_flags.h"
+#include "core/log.h"
+#include "core/messages.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "os/os.h"
 #include "package/archive.h"
 #include "package/extract.h"
@@ -27,11 +28,12 @@ struct DialogState {
   char watcherText[kWatcherTextSize] = {};
 };
 DialogState g_dialog;
+ProgressState g_progress;
 
 void SignalExtractionEnd(bool succeeded) {
-  if (!succeeded) app::Run().ExtractionSucceeded = 0;
+  if (!succeeded) Progress().ExtractionSucceeded = 0;
   g_dialog.eventSignalled = true;
-  os::Os().threads->SignalEvent(app::Run().ExtractionEvent);
+  os::Os().threads->SignalEvent(Progress().ExtractionEvent);
 }
 
 bool ExtractPackage() {
@@ -52,28 +54,28 @@ void StopSpinner(os::WindowRef dialog) {
 }
 
 void SetText(os::WindowRef dialog, int control, uint32_t textId) {
-  os::Os().dialogs->SetItemText(dialog, control, app::LoadText(textId));
+  os::Os().dialogs->SetItemText(dialog, control, core::LoadText(textId));
 }
 
 void WatchToolWindow(os::WindowRef) {
   os::Dialogs& dialogs = *os::Os().dialogs;
   const os::WindowRef tool = dialogs.FindTopLevelWindow(kWatchedToolTitle);
   if (!tool) return;
-  app::WriteLog("Find Window : %X", static_cast<uint32_t>(tool));
+  core::WriteLog("Find Window : %X", static_cast<uint32_t>(tool));
   const std::string title = dialogs.GetWindowTitle(tool, kWatcherTextSize - 1);
   std::snprintf(g_dialog.watcherText, kWatcherTextSize, "%s", title.c_str());
-  app::WriteLog("Message : %s", g_dialog.watcherText);
+  core::WriteLog("Message : %s", g_dialog.watcherText);
   dialogs.CloseWindow(tool);
-  app::WriteLog("SendMessage Complete");
+  core::WriteLog("SendMessage Complete");
 }
 
 class ProgressEvents : public os::DialogEvents {
  public:
   void OnInit(os::WindowRef dialog) override {
-    app::Run().ProgressDialog = dialog;
+    core::Shared().ProgressDialog = dialog;
     os::Dialogs& dialogs = *os::Os().dialogs;
     dialogs.Present(dialog);
-    const bool dmiOnly = app::Run().UpdateFlags & app::DmiOnly;
+    const bool dmiOnly = core::Shared().UpdateFlags & core::DmiOnly;
     SetText(dialog, kIntroText, 1);
     SetText(dialog, kUnpackText, 2);
     SetText(dialog, kBiosText, dmiOnly ? 24 : 3);
@@ -93,7 +95,7 @@ class ProgressEvents : public os::DialogEvents {
   }
 
   void OnCommand(os::WindowRef dialog, int commandId) override {
-    if (commandId == kCancelCommand && app::Run().UpdateInProgress == 0)
+    if (commandId == kCancelCommand && core::Shared().UpdateInProgress == 0)
       os::Os().dialogs->End(dialog, 0);
     StopSpinner(dialog);
   }
@@ -132,7 +134,7 @@ ProgressEvents g_events;
 
 void DialogThread(void*) {
   g_dialog = DialogState{};
-  os::Os().dialogs->RunModal(app::Run().ResourceModule, kProgressTemplate, 0, &g_events);
+  os::Os().dialogs->RunModal(core::Shared().ResourceModule, kProgressTemplate, 0, &g_events);
   // A dialog that could not be created never ran its initialisation: the
   // main thread must still learn that nothing was extracted.
   if (!g_dialog.eventSignalled) SignalExtractionEnd(false);
@@ -140,40 +142,50 @@ void DialogThread(void*) {
 
 }  // namespace
 
+ProgressState& Progress() {
+  return g_progress;
+}
+
+void ResetProgressState() {
+  g_progress.~ProgressState();
+  new (&g_progress) ProgressState();
+}
+
 bool StartProgressDialog() {
-  app::RunState& run = app::Run();
-  run.UpdateInProgress = 1;
-  run.ExtractionSucceeded = 1;
-  run.ExtractionEvent = os::Os().threads->CreateAutoResetEvent();
-  if (!run.ExtractionEvent || !os::Os().threads->StartThread(DialogThread, nullptr)) return false;
+  core::Shared().UpdateInProgress = 1;
+  ProgressState& progress = Progress();
+  progress.ExtractionSucceeded = 1;
+  progress.ExtractionEvent = os::Os().threads->CreateAutoResetEvent();
+  if (!progress.ExtractionEvent || !os::Os().threads->StartThread(DialogThread, nullptr))
+    return false;
   os::Os().threads->Sleep(100);
   return true;
 }
 
 void WaitForExtraction() {
   os::Threads& threads = *os::Os().threads;
-  const os::EventRef event = app::Run().ExtractionEvent;
+  const os::EventRef event = Progress().ExtractionEvent;
   bool ended = false;
-  while (!app::Run().ProgressDialog && !ended) ended = threads.WaitEvent(event, kDialogPollMs);
+  while (!core::Shared().ProgressDialog && !ended) ended = threads.WaitEvent(event, kDialogPollMs);
   SetTaskBullet(kUnpackBullet, false);
   SetStatusText(5);
   if (!ended) threads.WaitEvent(event, os::Threads::kInfinite);
 }
 
 void SetStatusText(uint32_t textId) {
-  const os::WindowRef dialog = app::Run().ProgressDialog;
-  if (dialog) os::Os().dialogs->SetItemText(dialog, kStatusText, app::LoadText(textId));
+  const os::WindowRef dialog = core::Shared().ProgressDialog;
+  if (dialog) os::Os().dialogs->SetItemText(dialog, kStatusText, core::LoadText(textId));
 }
 
 void SetTaskBullet(int control, bool done) {
-  const os::WindowRef dialog = app::Run().ProgressDialog;
+  const os::WindowRef dialog = core::Shared().ProgressDialog;
   if (dialog)
     os::Os().dialogs->SetItemBullet(dialog, control,
                                     done ? os::Bullet::kDone : os::Bullet::kInProgress);
 }
 
 void StopAnimation() {
-  const os::WindowRef dialog = app::Run().ProgressDialog;
+  const os::WindowRef dialog = core::Shared().ProgressDialog;
   if (dialog) os::Os().dialogs->SendPrivate(dialog, kStopAnimation, 0);
 }
 

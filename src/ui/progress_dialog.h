@@ -3,9 +3,22 @@
 // and a spinner until the process ends.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
+#include "os/os.h"
+
 namespace ui {
+
+// What the dialog thread tells the main thread about the extraction. The
+// main thread reads ExtractionSucceeded only after the event, which the
+// dialog thread signals after writing it.
+struct ProgressState {
+  std::atomic<int32_t> ExtractionSucceeded{0};
+  os::EventRef ExtractionEvent = 0;
+};
+ProgressState& Progress();
+void ResetProgressState();
 
 inline constexpr int kProgressTemplate = 117;
 

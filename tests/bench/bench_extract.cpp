@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run_state.h"
+#include "app/sequence_state.h"
+#include "core/shared_state.h"
 #include "os/sim/notebook.h"
 #include "package/extract.h"
 #include "package/layout.h"

@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/run_state.h"
+#include "app/sequence_state.h"
 #include "app/update.h"
+#include "core/shared_state.h"
 #include "machine_tools.h"
 #include "os/sim/host_files.h"
 #include "os/sim/notebook.h"

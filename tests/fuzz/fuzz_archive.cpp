@@ -11,7 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "app/run_state.h"
+#include "app/sequence_state.h"
+#include "core/shared_state.h"
 #include "os/sim/notebook.h"
 #include "package/archive.h"
 #include "package/extract.h"

@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <string>
 
-#include "app/format.h"
+#include "core/format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string format(reinterpret_cast<const char*>(data), size);
-  const std::string none = app::FormatText(format, {});
-  const std::string some = app::FormatText(format, {"text", 42, "more"});
-  const std::string numbers = app::FormatText(format, {-7, 0x7FFFFFFF});
-  if (none.size() > app::kFormattedMax || some.size() > app::kFormattedMax ||
-      numbers.size() > app::kFormattedMax)
+  const std::string none = core::FormatText(format, {});
+  const std::string some = core::FormatText(format, {"text", 42, "more"});
+  const std::string numbers = core::FormatText(format, {-7, 0x7FFFFFFF});
+  if (none.size() > core::kFormattedMax || some.size() > core::kFormattedMax ||
+      numbers.size() > core::kFormattedMax)
     __builtin_trap();
   return 0;
 }

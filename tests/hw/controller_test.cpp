@@ -39,7 +39,7 @@ class Opened : public HwTest {
   void Start(const std::string& profile, const std::function<void(nlohmann::json&)>& edit = {}) {
     Boot(profile, edit);
     notebook().files().Put("ADDMEM.SYS", "driver");
-    ASSERT_EQ(app::OpenDriverWithRetry(), 1);
+    ASSERT_EQ(hw::OpenDriverWithRetry(), 1);
   }
   void TearDown() override {
     hw::CloseDriver();
@@ -72,7 +72,7 @@ TEST_P(EveryKind, ControllerFirmwareAndChipsetOperations) {
   hw::CloseDriver();
 
   EXPECT_EQ(hw::ReadChipId(0x2E), 0x4D);
-  EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSuccess);
+  EXPECT_EQ(hw::EnableGlobalSmi(), core::ResultSuccess);
   EXPECT_EQ(hardware().chipset.smiEnable, 0x3u);
 
   EXPECT_EQ(hardware().kbc.violations + hardware().superIo.violations + hardware().smi.violations,
@@ -270,12 +270,12 @@ TEST_F(Opened, SmiHandlerThatNeverAnswersEndsWithinItsLimitAndClosesTheCall) {
 TEST_F(HwTest, GlobalSmiEnableIsSetOnlyWhenClear) {
   Boot("win7-x86-phoenix.json",
        [](nlohmann::json& j) { j["hardware"]["pci"]["smiEnable"] = "0x00002001"; });
-  EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSuccess);
+  EXPECT_EQ(hw::EnableGlobalSmi(), core::ResultSuccess);
   EXPECT_EQ(hardware().chipset.smiEnableWrites, 0u);
 
   Boot("win7-x86-phoenix.json",
        [](nlohmann::json& j) { j["hardware"]["pci"]["smiEnable"] = "0xFFFF2002"; });
-  EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSuccess);
+  EXPECT_EQ(hw::EnableGlobalSmi(), core::ResultSuccess);
   EXPECT_EQ(hardware().chipset.smiEnable, 0xFFFF2003u);
   EXPECT_EQ(notebook().transcript().Of("hw"),
             std::vector<std::string>{"SMI enable 0xFFFF2002 -> 0xFFFF2003"});
@@ -283,12 +283,12 @@ TEST_F(HwTest, GlobalSmiEnableIsSetOnlyWhenClear) {
 
 TEST_F(HwTest, GlobalSmiEnableFailsWithoutTheBridgeOrWithARefusingDriver) {
   Boot("win7-x86-phoenix.json", [](nlohmann::json& j) { j["hardware"]["pci"]["lpc"] = false; });
-  EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSmiEnable);
+  EXPECT_EQ(hw::EnableGlobalSmi(), core::ResultSmiEnable);
 
   Boot("win10-x64-phoenix.json",
        [](nlohmann::json& j) { j["drivers"]["refusePortRequests"] = "all"; });
   notebook().files().Put("ADDMEM.SYS", "driver");
-  EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultSmiEnable);
+  EXPECT_EQ(hw::EnableGlobalSmi(), core::ResultSmiEnable);
   EXPECT_EQ(hardware().chipset.smiEnableWrites, 0u);
   EXPECT_EQ(LogCount("Timeout: driver refused port request"), 1);
 
@@ -296,7 +296,7 @@ TEST_F(HwTest, GlobalSmiEnableFailsWithoutTheBridgeOrWithARefusingDriver) {
   hw::ProbePlatform();
   hw::Hw().isWindowsVista = false;  // a failure that returns: as on Windows XP
   hw::Hw().isNt = true;
-  EXPECT_EQ(hw::EnableGlobalSmi(), app::ResultDriverLoad);
+  EXPECT_EQ(hw::EnableGlobalSmi(), core::ResultDriverLoad);
 }
 
 TEST_F(Opened, RefusingDriverRecoversWithinTheResendBound) {

@@ -3,7 +3,8 @@
 #include <string>
 
 #include "app/driver_steps.h"
-#include "app/run_state.h"
+#include "app/sequence_state.h"
+#include "core/shared_state.h"
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
 #include "hw_fixture.h"
@@ -34,7 +35,7 @@ TEST_P(EveryDriverKind, StartUpProbesOpensSearchesAndCloses) {
   hw::ProbePlatform();
   EXPECT_EQ(app::DetectAmiFirmware(), 1);
   EXPECT_EQ(hw::CurrentDriverKind(), GetParam().kind);
-  EXPECT_EQ(app::Run().AmiFirmware, GetParam().ami);
+  EXPECT_EQ(app::Sequence().AmiFirmware, GetParam().ami);
   EXPECT_EQ(hardware().requests[static_cast<int>(GetParam().driver)], 1u);
   EXPECT_EQ(Requests(), 1u);
   EXPECT_EQ(notebook().devices().OpenHandles(), 0u);
@@ -55,12 +56,12 @@ TEST_F(HwTest, AmiSignatureIsFoundOnlyAtSixteenByteBoundaries) {
   Boot("xp-ami.json");
   notebook().files().Put("ADDMEM.SYS", "driver");
   ASSERT_EQ(app::DetectAmiFirmware(), 1);
-  EXPECT_TRUE(app::Run().AmiFirmware);
+  EXPECT_TRUE(app::Sequence().AmiFirmware);
 
   Boot("xp-ami.json", [](nlohmann::json& j) { j["hardware"]["memory"][0]["address"] = "0xF0488"; });
   notebook().files().Put("ADDMEM.SYS", "driver");
   ASSERT_EQ(app::DetectAmiFirmware(), 1);
-  EXPECT_FALSE(app::Run().AmiFirmware);
+  EXPECT_FALSE(app::Sequence().AmiFirmware);
 }
 
 TEST_F(HwTest, AddMemRegistrationFromAnEarlierRunIsReplaced) {
@@ -87,7 +88,7 @@ TEST_F(HwTest, MissingAddMemFileFailsEveryAttemptWithResultDriverLoad) {
   for (const std::string& line : notebook().transcript().Of("service"))
     creates += line.rfind("create", 0) == 0;
   EXPECT_EQ(creates, 10);
-  EXPECT_EQ(app::ClearCmosBytes(), app::ResultDriverLoad);
+  EXPECT_EQ(app::ClearCmosBytes(), core::ResultDriverLoad);
   EXPECT_TRUE(notebook().transcript().Of("exit").empty());
 }
 
@@ -118,15 +119,15 @@ TEST_F(HwTest, Windows98LoadsTheVxdWithoutAService) {
   hw::CloseDriver();
 
   Boot("win98-phoenix.json", [](nlohmann::json& j) { j["drivers"]["memiovxd"] = false; });
-  EXPECT_EQ(app::OpenDriverWithRetry(), 0);
+  EXPECT_EQ(hw::OpenDriverWithRetry(), 0);
   EXPECT_TRUE(notebook().transcript().Of("service").empty());
 }
 
 TEST_F(HwTest, VistaWithoutItsDriverEndsTheProcessAfterTenOpens) {
   Boot("vista-no-driver.json");
-  app::Run().UpdateFlags = 0xFFFFFFFF;  // NoMessageBox among them: the message still shows
+  core::Shared().UpdateFlags = 0xFFFFFFFF;  // NoMessageBox among them: the message still shows
   const uint64_t before = notebook().clock().Micros();
-  EXPECT_THROW(app::OpenDriverWithRetry(), sim::ProcessExit);
+  EXPECT_THROW(hw::OpenDriverWithRetry(), sim::ProcessExit);
   EXPECT_EQ(notebook().transcript().Of("exit"), std::vector<std::string>{"-1"});
   const std::string boxes = notebook().transcript().Text();
   EXPECT_NE(boxes.find("Driver Load Fail"), std::string::npos);
@@ -138,17 +139,17 @@ TEST_F(HwTest, TorqThatOpensLateIsFoundByTheRetries) {
   Boot("win7-x64-phoenix.json", [](nlohmann::json& j) {
     j["drivers"]["torq"] = {{"openFailures", 9}};
   });
-  EXPECT_EQ(app::OpenDriverWithRetry(), 1);
+  EXPECT_EQ(hw::OpenDriverWithRetry(), 1);
   hw::CloseDriver();
   Boot("win7-x64-phoenix.json", [](nlohmann::json& j) {
     j["drivers"]["torq"] = {{"openFailures", 10}};
   });
-  EXPECT_THROW(app::OpenDriverWithRetry(), sim::ProcessExit);
+  EXPECT_THROW(hw::OpenDriverWithRetry(), sim::ProcessExit);
 }
 
 TEST_F(HwTest, ClearCmosZeroesTheUpperFirstBankAndAllOfTheSecond) {
   Boot("win7-x86-phoenix.json");
-  EXPECT_EQ(app::ClearCmosBytes(), app::ResultSuccess);
+  EXPECT_EQ(app::ClearCmosBytes(), core::ResultSuccess);
   EXPECT_EQ(hardware().chipset.cmos[0][0x10], 0x40);  // the clock and setup bytes below 0x20 stay
   for (int i = 0x20; i < 0x80; ++i) EXPECT_EQ(hardware().chipset.cmos[0][i], 0) << i;
   for (int i = 0; i < 0x80; ++i) EXPECT_EQ(hardware().chipset.cmos[1][i], 0) << i;

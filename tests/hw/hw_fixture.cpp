@@ -3,7 +3,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/run_state.h"
+#include "app/sequence_state.h"
+#include "core/shared_state.h"
 #include "hw/hardware_state.h"
 
 namespace hwtest {
@@ -28,7 +29,6 @@ void HwTest::Boot(const std::string& profileName,
   notebook_ = std::make_unique<sim::Notebook>(LoadProfile(profileName, edit), scratch_->path());
   notebook_->Install();
   app::ResetRunState();
-  hw::ResetHardwareState();
   const auto& temp = notebook_->profile().temp;
   notebook_->files().ChangeDirectory(temp ? *temp : "C:\\");
 }

@@ -20,7 +20,7 @@ class Search : public hwtest::HwTest {
       j["hardware"].erase("memory");
       j["hardware"].erase("swSmi");
     });
-    ASSERT_EQ(app::OpenDriverWithRetry(), 1);
+    ASSERT_EQ(hw::OpenDriverWithRetry(), 1);
   }
   void TearDown() override {
     hw::CloseDriver();

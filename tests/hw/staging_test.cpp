@@ -1,7 +1,8 @@
 // Staging the ADDMEM driver into %TEMP% before the first open, including a
 // second run while the first run's driver is still loaded.
 #include "app/driver_steps.h"
-#include "app/run_state.h"
+#include "app/sequence_state.h"
+#include "core/shared_state.h"
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
 #include "hw_fixture.h"
@@ -19,7 +20,6 @@ class Staging : public hwtest::HwTest {
   }
   int StartUp() {  // the three start-up steps, as a run performs them
     app::ResetRunState();
-    hw::ResetHardwareState();
     hw::ProbePlatform();
     if (!app::StageLegacyDriver()) return -1;
     return app::DetectAmiFirmware();

@@ -2,8 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
-#include "app/update_flags.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "package/extract.h"
 #include "package/extraction_fixture.h"
 
@@ -32,12 +32,13 @@ std::string Noise(size_t size, uint32_t seed) {
 
 TEST_F(ExtractionTest, ExtractsEveryMemberAndReloadsTheFlags) {
   const std::string image = Text(70000, 'a') + Noise(30000, 1);  // several buffers of each kind
-  PutPackage(Package(Archive(app::FlashLastArea, {Record("R0123.WPH.gz", Gzip(image)),
-                                                  Record("AddMem.sys.gz", Gzip("driver")),
-                                                  Record("PHLASH_32.INI.gz", Gzip("[ini]\r\n"))})));
-  app::Run().UpdateFlags = 0xFFFF0000;
+  PutPackage(
+      Package(Archive(core::FlashLastArea,
+                      {Record("R0123.WPH.gz", Gzip(image)), Record("AddMem.sys.gz", Gzip("driver")),
+                       Record("PHLASH_32.INI.gz", Gzip("[ini]\r\n"))})));
+  core::Shared().UpdateFlags = 0xFFFF0000;
   EXPECT_EQ(ExtractAll(), package::ArchiveSuccess);
-  EXPECT_EQ(app::Run().UpdateFlags, app::FlashLastArea);
+  EXPECT_EQ(core::Shared().UpdateFlags, core::FlashLastArea);
   EXPECT_THAT(Files(), ElementsAre("AddMem.sys", "PHLASH_32.INI", "R0123.WPH"));
   EXPECT_EQ(Content("R0123.WPH"), image);
   EXPECT_EQ(Content("AddMem.sys"), "driver");
@@ -98,18 +99,18 @@ TEST_F(ExtractionTest, HeaderResults) {
   // Empty, negative count, wrong magic, no package, missing file.
   PutPackage(Package(Archive(0x20, 0, {})));
   EXPECT_EQ(ExtractAll(), package::ArchiveEmpty);
-  EXPECT_EQ(app::Run().UpdateFlags, 0x20u);
+  EXPECT_EQ(core::Shared().UpdateFlags, 0x20u);
 
   PutPackage(Package(Archive(0x40, -1, {Record("a.gz", Gzip("a"))})));
   EXPECT_EQ(ExtractAll(), package::ArchiveSuccess);
-  EXPECT_EQ(app::Run().UpdateFlags, 0x40u);
+  EXPECT_EQ(core::Shared().UpdateFlags, 0x40u);
   EXPECT_THAT(Files(), IsEmpty());
 
   std::string wrongMagic = Package(Archive(0x40, {Record("a.gz", Gzip("a"))}));
   wrongMagic[kExecutableSize + 3] = 'X';
   PutPackage(wrongMagic);
   EXPECT_EQ(ExtractAll(), package::ArchiveNotPacked);
-  EXPECT_EQ(app::Run().UpdateFlags, 0u);
+  EXPECT_EQ(core::Shared().UpdateFlags, 0u);
 
   PutPackage(PackageWithOffset(Archive(0x40, {Record("a.gz", Gzip("a"))}), 0));
   EXPECT_EQ(ExtractAll(), package::ArchiveNotPacked);  // offset 0 reads "MZ"
@@ -117,10 +118,10 @@ TEST_F(ExtractionTest, HeaderResults) {
   PutPackage(PackageWithOffset(Archive(0x40, {Record("a.gz", Gzip("a"))}), 0x80000000u));
   EXPECT_EQ(ExtractAll(), package::ArchiveNotPacked);  // beyond a signed 32-bit position
 
-  app::Run().UpdateFlags = 7;
+  core::Shared().UpdateFlags = 7;
   EXPECT_EQ(package::ExtractAllMembers("C:\\Update\\Missing.exe", kExecutableSize),
             package::ArchiveOpenFailed);
-  EXPECT_EQ(app::Run().UpdateFlags, 0u);
+  EXPECT_EQ(core::Shared().UpdateFlags, 0u);
   EXPECT_THAT(Files(), IsEmpty());
 }
 
@@ -144,9 +145,9 @@ TEST_F(ExtractionTest, TruncatedArchiveFailsWhereItEnds) {
   for (size_t cut : {kExecutableSize + 6, kExecutableSize + 10}) {
     SCOPED_TRACE(cut);
     PutPackage(whole.substr(0, cut));
-    app::Run().UpdateFlags = 7;
+    core::Shared().UpdateFlags = 7;
     EXPECT_EQ(ExtractAll(), package::ArchiveExtractFailed);
-    EXPECT_EQ(app::Run().UpdateFlags, 0u);
+    EXPECT_EQ(core::Shared().UpdateFlags, 0u);
     EXPECT_THAT(Files(), IsEmpty());
   }
 }

@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
+#include "core/shared_state.h"
 #include "package/extract.h"
 #include "package/extraction_fixture.h"
 
@@ -21,14 +21,14 @@ std::string LanguagePackage() {
 
 TEST_F(ExtractionTest, SingleMemberByCaseInsensitivePrefix) {
   PutPackage(LanguagePackage());
-  app::Run().UpdateFlags = 0x1234;
+  core::Shared().UpdateFlags = 0x1234;
   EXPECT_TRUE(ExtractOne("ConResEn.dll"));
   EXPECT_THAT(Files(), ElementsAre("ConResEn.dll"));
   EXPECT_EQ(Content("ConResEn.dll"), "english");
   EXPECT_TRUE(ExtractOne("ADDMEM.SYS"));  // the first of two matches wins
   EXPECT_EQ(Content("AddMem.sys"), "driver");
   EXPECT_FALSE(notebook_.files().Exists("addmem.sys.old"));
-  EXPECT_EQ(app::Run().UpdateFlags, 0x1234u);
+  EXPECT_EQ(core::Shared().UpdateFlags, 0x1234u);
 }
 
 TEST_F(ExtractionTest, SingleMemberNotFound) {
@@ -75,14 +75,14 @@ TEST_F(ExtractionTest, ProbeLoadsTheFlagsWordOnly) {
   EXPECT_EQ(package::ReadArchiveOffset(path, &offset), package::ArchiveSuccess);
   EXPECT_EQ(offset, kExecutableSize);
   EXPECT_EQ(package::ProbePackageHeader(path, offset), package::ArchiveSuccess);
-  EXPECT_EQ(app::Run().UpdateFlags, 0x00081008u);
+  EXPECT_EQ(core::Shared().UpdateFlags, 0x00081008u);
 
-  app::Run().UpdateFlags = 5;
+  core::Shared().UpdateFlags = 5;
   EXPECT_EQ(package::ProbePackageHeader(path, 0), package::ArchiveNotPacked);
   EXPECT_EQ(package::ProbePackageHeader(path, 1), package::ArchiveNotPacked);
   PutPackage(Package("LPCK\x08\x00"));
   EXPECT_EQ(package::ProbePackageHeader(path, kExecutableSize), package::ArchiveExtractFailed);
-  EXPECT_EQ(app::Run().UpdateFlags, 5u);
+  EXPECT_EQ(core::Shared().UpdateFlags, 5u);
   EXPECT_EQ(package::ProbePackageHeader("C:\\nowhere.exe", offset), package::ArchiveOpenFailed);
   EXPECT_EQ(package::ReadArchiveOffset("C:\\nowhere.exe", &offset), package::ArchiveOpenFailed);
 }

@@ -1,6 +1,7 @@
 #include "package/extraction_fixture.h"
 
-#include "app/run_state.h"
+#include "app/sequence_state.h"
+#include "core/shared_state.h"
 #include "package/extract.h"
 
 namespace testing_package {

@@ -3,10 +3,10 @@
 // otherwise.
 #include <gtest/gtest.h>
 
-#include "app/results.h"
-#include "app/run_state.h"
 #include "app/update.h"
-#include "app/update_flags.h"
+#include "core/results.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "scenario/scenario.h"
 #include "ui/language.h"
 
@@ -34,7 +34,7 @@ class LanguageTest : public ScenarioTest {};
 
 TEST_F(LanguageTest, GermanAustriaLoadsTheGermanLibrary) {
   BootProfile("win7-x64-phoenix", R"({"windows": {"language": "0x0C07"}})");
-  InstallPackage(app::FlashLastArea, ReleaseMembers());
+  InstallPackage(core::FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), app::kUpdateNotFinished);
   EXPECT_GE(Find(std::string("library: load ") + kTemp + "\\ConResGr.dll as data"), 0);
   EXPECT_TRUE(files().Exists(std::string(kTemp) + "\\ConResGr.dll"));
@@ -45,9 +45,9 @@ TEST_F(LanguageTest, WithoutTempTheLibraryGoesToDriveC) {
   nlohmann::json profile = ProfileJson("win7-x64-phoenix");
   profile["environment"]["TEMP"] = nullptr;
   Boot(profile.dump());
-  InstallPackage(app::FlashLastArea, ReleaseMembers());
+  InstallPackage(core::FlashLastArea, ReleaseMembers());
   // Without TEMP there is no work directory either.
-  EXPECT_EQ(RunUpdate(), app::ResultDirectory);
+  EXPECT_EQ(RunUpdate(), core::ResultDirectory);
   EXPECT_TRUE(files().Exists("C:\\ConResEn.dll"));
   EXPECT_GE(Find("library: load C:\\ConResEn.dll as data"), 0);
   // The library's own wording of text 33.
@@ -58,13 +58,13 @@ TEST_F(LanguageTest, ALibraryThatCannotBeLoadedIsReportedAndTheOwnTextsServe) {
   BootProfile("win7-x64-phoenix");
   std::vector<Member> members = ReleaseMembers();
   members[0] = Gzipped("ConResEn.dll", "not a library");
-  InstallPackage(app::FlashLastArea, members);
+  InstallPackage(core::FlashLastArea, members);
   EXPECT_EQ(RunUpdate(), app::kUpdateNotFinished);
   const auto boxes = Lines("messagebox");
   ASSERT_GE(boxes.size(), 2u);
   EXPECT_EQ(boxes[0], "[Fail : Dll] Fail To Load Dll (type 0x10, owner none, answer 1)");
   EXPECT_EQ(boxes[1].rfind("[Warning]  - This program updates the Flash ROM", 0), 0u);
-  EXPECT_EQ(app::Run().ResourceModule, 0u);
+  EXPECT_EQ(core::Shared().ResourceModule, 0u);
 }
 
 TEST_F(LanguageTest, APackageWithoutALibraryUsesTheExecutablesTexts) {
@@ -72,8 +72,8 @@ TEST_F(LanguageTest, APackageWithoutALibraryUsesTheExecutablesTexts) {
               R"({"environment": {"TEMP": "C:\\T"}, "power": {"acLine": 1, "battery": 20}})");
   std::vector<Member> members = ReleaseMembers();
   members.erase(members.begin(), members.begin() + 4);
-  InstallPackage(app::FlashLastArea, members);
-  EXPECT_EQ(RunUpdate(), app::ResultBatteryLow);
+  InstallPackage(core::FlashLastArea, members);
+  EXPECT_EQ(RunUpdate(), core::ResultBatteryLow);
   EXPECT_LT(Find("library: load"), 0);
   // The executable's wording of text 35, with "30%" displayed.
   EXPECT_GE(

@@ -2,10 +2,10 @@
 // and after, and the tool-window watcher.
 #include <gtest/gtest.h>
 
-#include "app/results.h"
-#include "app/run_state.h"
 #include "app/update.h"
-#include "app/update_flags.h"
+#include "core/results.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "os/sim/sim_dialogs.h"
 #include "scenario/scenario.h"
 #include "ui/progress_dialog.h"
@@ -16,12 +16,12 @@ namespace {
 class ProgressDialogTest : public ScenarioTest {
  protected:
   sim::SimDialogs& dialogs() { return notebook().dialogs(); }
-  os::WindowRef dialog() { return app::Run().ProgressDialog; }
+  os::WindowRef dialog() { return core::Shared().ProgressDialog; }
 };
 
 TEST_F(ProgressDialogTest, ShowsTheTaskTextsAndStopsTheSpinnerAtTheEnd) {
   BootProfile("win7-x64-phoenix");
-  InstallPackage(app::FlashLastArea, ReleaseMembers());
+  InstallPackage(core::FlashLastArea, ReleaseMembers());
   ASSERT_EQ(RunUpdate(), app::kUpdateNotFinished);
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kIntroText),
             "Please do not interrupt the application before it\ncompletes following tasks :");
@@ -43,7 +43,7 @@ TEST_F(ProgressDialogTest, ShowsTheTaskTextsAndStopsTheSpinnerAtTheEnd) {
 
 TEST_F(ProgressDialogTest, ADmiOnlyPackageRelabelsTheTasks) {
   BootProfile("win7-x64-phoenix");
-  InstallPackage(app::FlashLastArea | app::DmiOnly, ReleaseMembers());
+  InstallPackage(core::FlashLastArea | core::DmiOnly, ReleaseMembers());
   ASSERT_EQ(RunUpdate(), app::kUpdateNotFinished);
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kBiosText), "Update DMI information.");
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kMicomText), "");
@@ -51,8 +51,8 @@ TEST_F(ProgressDialogTest, ADmiOnlyPackageRelabelsTheTasks) {
 
 TEST_F(ProgressDialogTest, CancelIsRefusedWhileTheUpdateRunsAndAcceptedAfter) {
   BootProfile("win7-x64-phoenix", R"({"dialog": {"cancelAt": ["init", "message:2"]}})");
-  InstallPackage(app::FlashLastArea, ReleaseMembers());
-  EXPECT_EQ(RunUpdate("/BOGUS"), app::ResultInvalidOption);
+  InstallPackage(core::FlashLastArea, ReleaseMembers());
+  EXPECT_EQ(RunUpdate("/BOGUS"), core::ResultInvalidOption);
   // At "init" the update runs: the dialog stays, the spinner stops.
   const int first = Find("dialog: Cancel pressed");
   ASSERT_GE(first, 0);
@@ -68,7 +68,7 @@ TEST_F(ProgressDialogTest, CancelIsRefusedWhileTheUpdateRunsAndAcceptedAfter) {
 
 TEST_F(ProgressDialogTest, TheToolWindowWatcherClosesTheFlashToolsWindow) {
   BootProfile("win7-x64-phoenix");
-  InstallPackage(app::FlashLastArea, ReleaseMembers());
+  InstallPackage(core::FlashLastArea, ReleaseMembers());
   ASSERT_EQ(RunUpdate(), app::kUpdateNotFinished);
   const os::WindowRef tool = dialogs().AddTopLevelWindow("Phoenix Secure WinFlash");
   dialogs().SendPrivate(dialog(), ui::kWatchToolWindow, 1);

@@ -1,10 +1,11 @@
 // The start-up of a run, from process start to the option parsing.
 #include <gtest/gtest.h>
 
-#include "app/results.h"
-#include "app/run_state.h"
+#include "app/sequence_state.h"
 #include "app/update.h"
-#include "app/update_flags.h"
+#include "core/results.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "package/package_bytes.h"
 #include "scenario/scenario.h"
 
@@ -12,6 +13,7 @@ namespace scenario {
 namespace {
 
 using namespace app;
+using namespace core;
 
 class StartupTest : public ScenarioTest {};
 
@@ -39,9 +41,9 @@ TEST_F(StartupTest, ReachesTheOptionParsingInOrder) {
   EXPECT_TRUE(WorkFileExists("WinUpV01_10.exe"));
   EXPECT_FALSE(WorkFileExists("R0123.WPH.gz"));
   EXPECT_FALSE(WorkFileExists("old-run.bin"));
-  EXPECT_EQ(app::Run().UpdateFlags, FlashLastArea);
-  EXPECT_STREQ(app::Run().FlashCommandLine, "SWinFlash bios.wph /P /BBL");
-  EXPECT_STREQ(app::Run().MicomCommandLine, "WinUpV01_10 kbc.bin /FORCE /FORCE");
+  EXPECT_EQ(core::Shared().UpdateFlags, FlashLastArea);
+  EXPECT_STREQ(app::Sequence().FlashCommandLine, "SWinFlash bios.wph /P /BBL");
+  EXPECT_STREQ(app::Sequence().MicomCommandLine, "WinUpV01_10 kbc.bin /FORCE /FORCE");
 
   // The first log line goes to %TEMP%, the rest into the work directory.
   std::string tempLog;
@@ -98,7 +100,7 @@ TEST_F(StartupTest, APackageWithoutItsMagicIsAnInvalidOption) {
   const auto boxes = Lines("messagebox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].rfind("[Fail : Invalid Option] Invalid Option.\\nCheck the option.", 0), 0u);
-  EXPECT_STREQ(app::Run().WorkDirectory, "");  // stopped before the work directory
+  EXPECT_STREQ(core::Shared().WorkDirectory, "");  // stopped before the work directory
 }
 
 TEST_F(StartupTest, AnEmptyPackageFailsTheUnpackWithoutCheckMarkOrSpinner) {
@@ -146,7 +148,7 @@ TEST_F(StartupTest, PowerAndDiskFailuresStopBeforeTheConfirmation) {
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), ResultNoAcAdapter);
   EXPECT_EQ(Lines("messagebox").size(), 1u);
-  EXPECT_STREQ(app::Run().WorkDirectory, "");
+  EXPECT_STREQ(core::Shared().WorkDirectory, "");
 
   BootProfile("win7-x64-phoenix", R"({"power": {"acLine": 0, "battery": 0}})");
   InstallPackage(FlashLastArea | SkipCheckPower, ReleaseMembers());
@@ -163,7 +165,7 @@ TEST_F(StartupTest, AmiFirmwareDeletesBothPhoenixSets) {
   BootProfile("xp-ami");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), kUpdateNotFinished);
-  EXPECT_TRUE(app::Run().AmiFirmware);
+  EXPECT_TRUE(app::Sequence().AmiFirmware);
   EXPECT_FALSE(WorkFileExists("SWinFlash_32.exe"));
   EXPECT_FALSE(WorkFileExists("SWinFlash_64.exe"));
   EXPECT_FALSE(WorkFileExists("PhlashNT_64.sys"));

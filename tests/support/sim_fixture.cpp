@@ -1,6 +1,6 @@
 #include "support/sim_fixture.h"
 
-#include "hw/hardware_state.h"
+#include "app/sequence_state.h"
 
 namespace testing_support {
 
@@ -12,7 +12,6 @@ void SimTest::Boot(const std::string& profileJson) {
   scratch_ = std::make_unique<sim::ScratchFolder>("orv-sim");
   ASSERT_FALSE(scratch_->path().empty());
   app::ResetRunState();
-  hw::ResetHardwareState();
   notebook_ = std::make_unique<sim::Notebook>(std::move(profile), scratch_->path());
   notebook_->Install();
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/run_state.h"
+#include "app/sequence_state.h"
 #include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
 

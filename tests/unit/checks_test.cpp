@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
-#include "app/update_flags.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "support/sim_fixture.h"
 
 namespace {
 
 class ChecksTest : public testing_support::SimTest {
  protected:
-  app::ResultCode Power(const std::string& power, uint32_t header = 0) {
+  core::ResultCode Power(const std::string& power, uint32_t header = 0) {
     Boot(R"({"startDirectory": "C:\\Temp", "power": )" + power + "}");
-    app::Run().UpdateFlags = header;
+    core::Shared().UpdateFlags = header;
     return app::CheckSystemPower();
   }
   int Disk(uint64_t freeBytes, bool fails = false) {
@@ -23,23 +23,23 @@ class ChecksTest : public testing_support::SimTest {
 };
 
 TEST_F(ChecksTest, PowerBoundaries) {
-  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 30})"), app::ResultSuccess);
-  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 29})"), app::ResultBatteryLow);
-  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 100})"), app::ResultSuccess);
-  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 101})"), app::ResultBatteryLow);
-  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 255})"), app::ResultBatteryLow);
-  EXPECT_EQ(Power(R"({"acLine": 0, "battery": 80})"), app::ResultNoAcAdapter);
-  EXPECT_EQ(Power(R"({"acLine": 255, "battery": 255})"), app::ResultNoPowerSource);
-  EXPECT_EQ(Power(R"({"acLine": 0, "battery": 10})"), app::ResultNoPowerSource);
+  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 30})"), core::ResultSuccess);
+  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 29})"), core::ResultBatteryLow);
+  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 100})"), core::ResultSuccess);
+  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 101})"), core::ResultBatteryLow);
+  EXPECT_EQ(Power(R"({"acLine": 1, "battery": 255})"), core::ResultBatteryLow);
+  EXPECT_EQ(Power(R"({"acLine": 0, "battery": 80})"), core::ResultNoAcAdapter);
+  EXPECT_EQ(Power(R"({"acLine": 255, "battery": 255})"), core::ResultNoPowerSource);
+  EXPECT_EQ(Power(R"({"acLine": 0, "battery": 10})"), core::ResultNoPowerSource);
 }
 
 TEST_F(ChecksTest, AFailedPowerQueryRefuses) {
   EXPECT_EQ(Power(R"({"acLine": 1, "battery": 100, "queryFails": true})"),
-            app::ResultNoPowerSource);
+            core::ResultNoPowerSource);
 }
 
 TEST_F(ChecksTest, SkipCheckPowerStillLogsTheCheck) {
-  EXPECT_EQ(Power(R"({"acLine": 0, "battery": 0})", app::SkipCheckPower), app::ResultSuccess);
+  EXPECT_EQ(Power(R"({"acLine": 0, "battery": 0})", core::SkipCheckPower), core::ResultSuccess);
   std::string log;
   ASSERT_TRUE(files().Get("C:\\Temp\\DebugLog.txt", &log));
   EXPECT_EQ(log, "Check System Power\r\n");
@@ -63,7 +63,7 @@ TEST_F(ChecksTest, AFailedFreeSpaceQueryFailsTheCheck) {
 
 TEST_F(ChecksTest, DiskFailureIsSilentUnderNoMessageBox) {
   Boot(R"({"startDirectory": "C:\\Temp", "disk": {"freeBytes": 0}})");
-  app::Run().UpdateFlags = app::NoMessageBox;
+  core::Shared().UpdateFlags = core::NoMessageBox;
   EXPECT_EQ(app::CheckDiskSpace(), 0);
   EXPECT_TRUE(transcript().Of("messagebox").empty());
 }

@@ -1,4 +1,4 @@
-#include "app/format.h"
+#include "core/format.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-using app::FormatText;
+using core::FormatText;
 
 TEST(FormatText, FormatsMatchingArguments) {
   EXPECT_EQ(FormatText("DeleteDirectoryFile : %s is Deleted", {"a.bin"}),
@@ -68,8 +68,8 @@ TEST(FormatText, ModelMismatchTextTakesFourStrings) {
 TEST(FormatText, CutsAt1023Characters) {
   const std::string big(600, 'a');
   const std::string text = FormatText("%s%s", {big.c_str(), big.c_str()});
-  EXPECT_EQ(text.size(), app::kFormattedMax);
-  EXPECT_EQ(FormatText(std::string(2000, 'b'), {}).size(), app::kFormattedMax);
+  EXPECT_EQ(text.size(), core::kFormattedMax);
+  EXPECT_EQ(FormatText(std::string(2000, 'b'), {}).size(), core::kFormattedMax);
 }
 
 }  // namespace

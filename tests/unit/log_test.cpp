@@ -1,4 +1,4 @@
-#include "app/log.h"
+#include "core/log.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@ class WriteLogTest : public testing_support::SimTest {};
 
 TEST_F(WriteLogTest, AppendsLinesWithCrlfToTheCurrentDirectory) {
   Boot(R"({"startDirectory": "C:\\Work"})");
-  app::WriteLog("Step 00");
-  app::WriteLog("DeleteDirectoryFile : %s is Deleted", "a.bin");
+  core::WriteLog("Step 00");
+  core::WriteLog("DeleteDirectoryFile : %s is Deleted", "a.bin");
   std::string log;
   ASSERT_TRUE(files().Get("C:\\Work\\DebugLog.txt", &log));
   EXPECT_EQ(log, "Step 00\r\nDeleteDirectoryFile : a.bin is Deleted\r\n");
@@ -21,10 +21,10 @@ TEST_F(WriteLogTest, AppendsLinesWithCrlfToTheCurrentDirectory) {
 TEST_F(WriteLogTest, KeepsAnExistingLogAndFollowsTheCurrentDirectory) {
   Boot(R"({"startDirectory": "C:\\Work"})");
   ASSERT_TRUE(files().Put("C:\\Work\\debuglog.TXT", "Check System Power\r\n"));
-  app::WriteLog("Check System Power");
+  core::WriteLog("Check System Power");
   files().MakeDirectories("C:\\Other");
   ASSERT_TRUE(files().ChangeDirectory("C:\\Other"));
-  app::WriteLog("Step 01");
+  core::WriteLog("Step 01");
   std::string first, second;
   ASSERT_TRUE(files().Get("C:\\Work\\DebugLog.txt", &first));
   ASSERT_TRUE(files().Get("C:\\Other\\DebugLog.txt", &second));
@@ -34,14 +34,14 @@ TEST_F(WriteLogTest, KeepsAnExistingLogAndFollowsTheCurrentDirectory) {
 
 TEST_F(WriteLogTest, ALineIsLostWhileAnotherWriterHoldsTheFile) {
   Boot(R"({"startDirectory": "C:\\Work"})");
-  app::WriteLog("first");
+  core::WriteLog("first");
   {
     os::FileHandle holder = os::Os().files->Open("DebugLog.txt", os::Access::kWrite,
                                                  os::Disposition::kOpenAlways, os::Share::kRead);
     ASSERT_TRUE(holder);
-    app::WriteLog("lost");
+    core::WriteLog("lost");
   }
-  app::WriteLog("second");
+  core::WriteLog("second");
   std::string log;
   ASSERT_TRUE(files().Get("C:\\Work\\DebugLog.txt", &log));
   EXPECT_EQ(log, "first\r\nsecond\r\n");

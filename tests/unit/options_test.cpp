@@ -4,12 +4,14 @@
 
 #include <string>
 
-#include "app/run_state.h"
-#include "app/update_flags.h"
+#include "app/sequence_state.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 
 namespace {
 
 using namespace app;
+using namespace core;
 
 // Parses `text` after a package header word of `header`.
 struct Parsed {
@@ -20,11 +22,11 @@ struct Parsed {
 
 Parsed Phoenix(std::string text, uint32_t header = FlashLastArea) {
   ResetRunState();
-  Run().UpdateFlags = header;
+  core::Shared().UpdateFlags = header;
   char micom[kCommandLineSize], flash[kCommandLineSize];
   std::string buffer = text;
   ResultCode r = ParseOptions(micom, flash, buffer.data());
-  return {r, flash, micom, buffer.c_str(), Run().UpdateFlags};
+  return {r, flash, micom, buffer.c_str(), core::Shared().UpdateFlags};
 }
 
 Parsed Ami(std::string text, bool wide) {
@@ -32,7 +34,7 @@ Parsed Ami(std::string text, bool wide) {
   char micom[kCommandLineSize], flash[kCommandLineSize];
   std::string buffer = text;
   ResultCode r = ParseAmiOptions(micom, flash, buffer.data(), wide);
-  return {r, flash, micom, buffer.c_str(), Run().UpdateFlags};
+  return {r, flash, micom, buffer.c_str(), core::Shared().UpdateFlags};
 }
 
 TEST(ParseOptions, EmptyLineKeepsHeaderWordAndDefaults) {

@@ -3,15 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
-#include "app/results.h"
-#include "app/run_state.h"
-#include "app/update_flags.h"
+#include "app/sequence_state.h"
+#include "core/messages.h"
+#include "core/results.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "support/sim_fixture.h"
 
 namespace {
 
-using namespace app;
+using namespace core;
 
 std::vector<std::string> g_actions;
 
@@ -33,8 +34,8 @@ class ReportResultTest : public testing_support::SimTest {
   void EnterUpdateSteps() {
     files().MakeDirectories("C:\\Temp\\__Orvanta_Update");
     ASSERT_TRUE(files().ChangeDirectory("C:\\temp\\__orvanta_update"));
-    std::snprintf(app::Run().WorkDirectory, kPathSize, "%s", "C:\\Temp\\__Orvanta_Update\\");
-    app::Run().InputDevicesSuspended = true;
+    std::snprintf(core::Shared().WorkDirectory, kPathSize, "%s", "C:\\Temp\\__Orvanta_Update\\");
+    core::Shared().InputDevicesSuspended = true;
   }
   std::vector<std::string> Boxes() { return transcript().Of("messagebox"); }
 };
@@ -42,7 +43,7 @@ class ReportResultTest : public testing_support::SimTest {
 TEST_F(ReportResultTest, SuccessOnlyClearsUpdateInProgress) {
   EnterUpdateSteps();
   EXPECT_EQ(ReportResult(0), 0u);
-  EXPECT_EQ(app::Run().UpdateInProgress, 0);
+  EXPECT_EQ(core::Shared().UpdateInProgress, 0);
   EXPECT_TRUE(g_actions.empty());
   EXPECT_TRUE(Boxes().empty());
 }
@@ -84,9 +85,9 @@ TEST_F(ReportResultTest, EveryCodeGetsItsCleanupRangeAndMessage) {
   for (const Row& row : rows) {
     g_actions.clear();
     transcript().Clear();
-    app::Run().UpdateInProgress = 1;
+    core::Shared().UpdateInProgress = 1;
     EXPECT_EQ(ReportResult(row.code), row.code);
-    EXPECT_EQ(app::Run().UpdateInProgress, 0);
+    EXPECT_EQ(core::Shared().UpdateInProgress, 0);
     const std::vector<std::string> all = {"stop animation", "resume input", "remove tools",
                                           "delete files"};
     EXPECT_EQ(g_actions, row.cleanup ? all : std::vector<std::string>{}) << std::hex << row.code;
@@ -128,7 +129,7 @@ TEST_F(ReportResultTest, ModelMismatchShowsTheFourStrings) {
 }
 
 TEST_F(ReportResultTest, NoMessageBoxSilencesEveryFailureMessage) {
-  app::Run().UpdateFlags = NoMessageBox;
+  core::Shared().UpdateFlags = NoMessageBox;
   ReportResult(ResultInvalidOption);
   EXPECT_EQ(ShowMessage(box::kConfirm, "Warning", "Continue?"), 1);
   EXPECT_TRUE(Boxes().empty());

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
+#include "core/shared_state.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -18,8 +18,8 @@ class WorkDirectoryTest : public testing_support::SimTest {
 
 TEST_F(WorkDirectoryTest, CreatesTheDirectoryWithOneBackslashAndEntersIt) {
   Boot(R"({"environment": {"TEMP": "C:\\Temp\\"}})");
-  EXPECT_EQ(app::PrepareWorkDirectory(), app::ResultSuccess);
-  EXPECT_STREQ(app::Run().WorkDirectory, "C:\\Temp\\__Orvanta_Update\\");
+  EXPECT_EQ(app::PrepareWorkDirectory(), core::ResultSuccess);
+  EXPECT_STREQ(core::Shared().WorkDirectory, "C:\\Temp\\__Orvanta_Update\\");
   EXPECT_EQ(files().CurrentDirectory(), "C:\\Temp\\__Orvanta_Update");
   EXPECT_EQ(Log(), "");  // nothing to delete in a new directory
 }
@@ -29,7 +29,7 @@ TEST_F(WorkDirectoryTest, EmptiesAnExistingDirectoryButKeepsSubdirectories) {
   ASSERT_TRUE(files().Put("C:\\Temp\\__Orvanta_Update\\DebugLog.txt", "Step 08\r\n"));
   ASSERT_TRUE(files().Put("C:\\Temp\\__Orvanta_Update\\bios.wph", "old"));
   ASSERT_TRUE(files().Put("C:\\Temp\\__Orvanta_Update\\keep\\inner.txt", "x"));
-  EXPECT_EQ(app::PrepareWorkDirectory(), app::ResultSuccess);
+  EXPECT_EQ(app::PrepareWorkDirectory(), core::ResultSuccess);
   EXPECT_FALSE(files().Exists("C:\\Temp\\__Orvanta_Update\\bios.wph"));
   EXPECT_TRUE(files().Exists("C:\\Temp\\__Orvanta_Update\\keep\\inner.txt"));
   // Every entry is reported, the survivors too; the lines written before the
@@ -44,9 +44,9 @@ TEST_F(WorkDirectoryTest, FailsWithoutAUsableTemp) {
   for (const char* temp : {"null", "\"\""}) {
     Boot(std::string(R"({"environment": {"TEMP": )") + temp +
          R"(}, "startDirectory": "C:\\Start"})");
-    EXPECT_EQ(app::PrepareWorkDirectory(), app::ResultDirectory) << temp;
+    EXPECT_EQ(app::PrepareWorkDirectory(), core::ResultDirectory) << temp;
     EXPECT_EQ(files().CurrentDirectory(), "C:\\Start");
-    EXPECT_STREQ(app::Run().WorkDirectory, "");
+    EXPECT_STREQ(core::Shared().WorkDirectory, "");
     EXPECT_FALSE(files().Exists("C:\\Start\\__Orvanta_Update"));
   }
 }
@@ -59,13 +59,13 @@ TEST_F(WorkDirectoryTest, ThePathMustFitItsBuffer) {
     nlohmann::json profile = {{"environment", {{"TEMP", temp}}}, {"startDirectory", "C:\\Start"}};
     Boot(profile.dump());
     files().MakeDirectories(temp);
-    const app::ResultCode result = app::PrepareWorkDirectory();
+    const core::ResultCode result = app::PrepareWorkDirectory();
     if (length == 241) {
-      EXPECT_EQ(result, app::ResultSuccess);
-      EXPECT_EQ(std::string(app::Run().WorkDirectory).size(), 259u);
+      EXPECT_EQ(result, core::ResultSuccess);
+      EXPECT_EQ(std::string(core::Shared().WorkDirectory).size(), 259u);
     } else {
-      EXPECT_EQ(result, app::ResultDirectory);
-      EXPECT_STREQ(app::Run().WorkDirectory, "");
+      EXPECT_EQ(result, core::ResultDirectory);
+      EXPECT_STREQ(core::Shared().WorkDirectory, "");
     }
   }
 }
@@ -73,7 +73,7 @@ TEST_F(WorkDirectoryTest, ThePathMustFitItsBuffer) {
 TEST_F(WorkDirectoryTest, FailsWhenAFileTakesTheName) {
   Boot(R"({"environment": {"TEMP": "C:\\Temp"}, "startDirectory": "C:\\Start"})");
   ASSERT_TRUE(files().Put("C:\\Temp\\__ORVANTA_UPDATE", "a file"));
-  EXPECT_EQ(app::PrepareWorkDirectory(), app::ResultDirectory);
+  EXPECT_EQ(app::PrepareWorkDirectory(), core::ResultDirectory);
   EXPECT_EQ(files().CurrentDirectory(), "C:\\Start");
 }
 

@@ -6,10 +6,11 @@
 #include <sstream>
 
 #include "app/options.h"
-#include "app/results.h"
-#include "app/run_state.h"
+#include "app/sequence_state.h"
 #include "app/update.h"
-#include "app/update_flags.h"
+#include "core/results.h"
+#include "core/shared_state.h"
+#include "core/update_flags.h"
 #include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
 #include "os/sim/sim_devices.h"
@@ -18,10 +19,10 @@ namespace orvsim {
 namespace {
 
 // The package header word of the release package.
-constexpr uint32_t kReleaseHeaderWord = app::FlashLastArea;
+constexpr uint32_t kReleaseHeaderWord = core::FlashLastArea;
 
 std::string FlagNames(uint32_t flags) {
-  const std::string names = app::UpdateFlagNames(flags);
+  const std::string names = core::UpdateFlagNames(flags);
   return names.empty() ? "none" : names;
 }
 
@@ -50,13 +51,13 @@ void PrintTranscript(const sim::Transcript& transcript) {
 
 // What the run decided and what the memory-access drivers were asked.
 void PrintRunState(sim::Notebook& notebook) {
-  const app::RunState& run = app::Run();
+  const app::SequenceState& sequence = app::Sequence();
+  const uint32_t flags = core::Shared().UpdateFlags;
   std::printf("run state:\n");
-  std::printf("  firmware:          %s\n", run.AmiFirmware ? "AMI" : "Phoenix");
-  std::printf("  UpdateFlags:       0x%08X (%s)\n", run.UpdateFlags,
-              FlagNames(run.UpdateFlags).c_str());
-  std::printf("  FlashCommandLine:  %s\n", run.FlashCommandLine);
-  std::printf("  MicomCommandLine:  %s\n", run.MicomCommandLine);
+  std::printf("  firmware:          %s\n", sequence.AmiFirmware ? "AMI" : "Phoenix");
+  std::printf("  UpdateFlags:       0x%08X (%s)\n", flags, FlagNames(flags).c_str());
+  std::printf("  FlashCommandLine:  %s\n", sequence.FlashCommandLine);
+  std::printf("  MicomCommandLine:  %s\n", sequence.MicomCommandLine);
   const machine::Machine& m = notebook.devices().Machine();
   static constexpr const char* kDrivers[] = {"TORQ", "KMDFMEMIO", "ADDMEM", "MEMIO.VXD"};
   std::printf("  driver requests:  ");
@@ -66,7 +67,7 @@ void PrintRunState(sim::Notebook& notebook) {
 }
 
 void PrintWorkDirectory(sim::Notebook& notebook) {
-  const std::string work = app::Run().WorkDirectory;
+  const std::string work = core::Shared().WorkDirectory;
   if (work.empty()) {
     std::printf("work directory: not prepared\n");
     return;
@@ -94,45 +95,45 @@ int ShowOptions(const std::string& commandLine, bool amiPath, bool sixtyFourBit)
   sim::Notebook notebook(sim::Profile{}, scratch.path());
   notebook.Install();
   app::ResetRunState();
-  app::Run().UpdateFlags = kReleaseHeaderWord;
+  core::Shared().UpdateFlags = kReleaseHeaderWord;
   std::string text = commandLine;
-  char* micom = app::Run().MicomCommandLine;
-  char* flash = app::Run().FlashCommandLine;
-  const app::ResultCode result = amiPath
-                                     ? app::ParseAmiOptions(micom, flash, text.data(), sixtyFourBit)
-                                     : app::ParseOptions(micom, flash, text.data());
+  char* micom = app::Sequence().MicomCommandLine;
+  char* flash = app::Sequence().FlashCommandLine;
+  const core::ResultCode result =
+      amiPath ? app::ParseAmiOptions(micom, flash, text.data(), sixtyFourBit)
+              : app::ParseOptions(micom, flash, text.data());
   std::printf("command line:      %s\n", commandLine.c_str());
   std::printf("path:              %s\n",
               amiPath ? (sixtyFourBit ? "AMI, 64-bit Windows" : "AMI, 32-bit Windows") : "Phoenix");
   std::printf("package header:    0x%08X (%s)\n", kReleaseHeaderWord,
               FlagNames(kReleaseHeaderWord).c_str());
   std::printf("result:            0x%08X\n", result);
-  std::printf("UpdateFlags:       0x%08X (%s)\n", app::Run().UpdateFlags,
-              FlagNames(app::Run().UpdateFlags).c_str());
+  std::printf("UpdateFlags:       0x%08X (%s)\n", core::Shared().UpdateFlags,
+              FlagNames(core::Shared().UpdateFlags).c_str());
   std::printf("FlashCommandLine:  %s\n", flash);
   std::printf("MicomCommandLine:  %s\n", micom);
-  if (result != app::ResultSuccess) {
-    app::ReportResult(result);
+  if (result != core::ResultSuccess) {
+    core::ReportResult(result);
     std::printf("reporter:\n");
     PrintTranscript(notebook.transcript());
   }
-  return result == app::ResultSuccess ? 0 : 1;
+  return result == core::ResultSuccess ? 0 : 1;
 }
 
 int ShowResultMessages() {
   sim::ScratchFolder scratch("orv-sim");
   sim::Notebook notebook(sim::Profile{}, scratch.path());
   notebook.Install();
-  app::ModelMismatch() = {"<current model>", "<current part>", "<new model>", "<new part>"};
+  core::ModelMismatch() = {"<current model>", "<current part>", "<new model>", "<new part>"};
   for (uint32_t code = 0x80000001; code <= 0x80000013; ++code) {
     app::ResetRunState();
     notebook.transcript().Clear();
-    app::ReportResult(code);
+    core::ReportResult(code);
     std::printf("0x%08X:\n", code);
     if (notebook.transcript().Lines().empty()) std::printf("  (no message)\n");
     PrintTranscript(notebook.transcript());
   }
-  app::ModelMismatch() = {};
+  core::ModelMismatch() = {};
   return 0;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/update_flags.h"
+#include "core/update_flags.h"
 #include "host_files.h"
 
 namespace orvpack {
@@ -37,7 +37,7 @@ bool ParseFlagsWord(const std::string& text, uint32_t* value, std::string* error
         Trimmed(text.substr(start, end == std::string::npos ? end : end - start));
     uint32_t bits = 0;
     bool known = ParseNumber(part, &bits);
-    for (const app::UpdateFlagName& flag : app::kUpdateFlagNames) {
+    for (const core::UpdateFlagName& flag : core::kUpdateFlagNames) {
       if (!known && FoldCase(part) == FoldCase(flag.name)) {
         bits = flag.value;
         known = true;
@@ -59,7 +59,7 @@ bool ParseFlagsWord(const std::string& text, uint32_t* value, std::string* error
 std::string DescribeFlagsWord(uint32_t value) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(value));
-  const std::string names = app::UpdateFlagNames(value);
+  const std::string names = core::UpdateFlagNames(value);
   return std::string(hex) + " " + (names.empty() ? "(none)" : names);
 }
 

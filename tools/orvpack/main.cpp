@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/update_flags.h"
 #include "commands.h"
+#include "core/update_flags.h"
 
 namespace orvpack {
 namespace {
@@ -32,7 +32,7 @@ void PrintUsage(std::FILE* stream) {
       "\n"
       "flag names:\n",
       stream);
-  for (const app::UpdateFlagName& flag : app::kUpdateFlagNames)
+  for (const core::UpdateFlagName& flag : core::kUpdateFlagNames)
     std::fprintf(stream, "  0x%08X %s\n", static_cast<unsigned>(flag.value), flag.name);
 }
 

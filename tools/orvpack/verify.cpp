@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <set>
 
-#include "app/update_flags.h"
 #include "commands.h"
+#include "core/update_flags.h"
 #include "flags_word.h"
 #include "package_reading.h"
 
@@ -29,7 +29,7 @@ int RunVerify(const Arguments& args) {
     fault("the member count " + std::to_string(facts.count) +
           " is negative: the updater extracts nothing");
   if (facts.count == 0) fault("the archive is empty: the updater's extraction fails");
-  if ((facts.flags & ~app::kKnownUpdateFlags) != 0)
+  if ((facts.flags & ~core::kKnownUpdateFlags) != 0)
     std::printf("%s: note: the flags word %s has bits without a meaning\n", path.c_str(),
                 DescribeFlagsWord(facts.flags).c_str());
 

@@ -1,8 +1,8 @@
-#include "app/log.h"
+#include "core/log.h"
 
 #include "os/os.h"
 
-namespace app {
+namespace core {
 
 void WriteLogLine(std::string_view format, std::initializer_list<FormatArg> args) {
   std::string line = FormatText(format, args);
@@ -17,4 +17,4 @@ void WriteLogLine(std::string_view format, std::initializer_list<FormatArg> args
   file->Write(line.data(), static_cast<uint32_t>(line.size()), &written);
 }
 
-}  // namespace app
+}  // namespace core

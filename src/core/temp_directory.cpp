@@ -1,9 +1,9 @@
-#include "app/temp_directory.h"
+#include "core/temp_directory.h"
 
-#include "app/run_state.h"
+#include "core/shared_state.h"
 #include "os/os.h"
 
-namespace app {
+namespace core {
 
 bool ReadTempDirectory(std::string* directory) {
   std::string value;
@@ -19,4 +19,4 @@ std::string TempDirectoryOrDriveRoot() {
   return ReadTempDirectory(&directory) ? directory : "C:\\";
 }
 
-}  // namespace app
+}  // namespace core

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace app {
+namespace core {
 
 // TEMP's value when it names a directory: false when it is unset, empty
 // (which would make every path relative) or too long for a 260-character
@@ -13,4 +13,4 @@ bool ReadTempDirectory(std::string* directory);
 // TEMP's value, or "C:\" when it cannot be used.
 std::string TempDirectoryOrDriveRoot();
 
-}  // namespace app
+}  // namespace core

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/format.h"
+#include "core/format.h"
 
-namespace app {
+namespace core {
 
 namespace box {
 inline constexpr uint32_t kError = 0x10;        // OK, error icon
@@ -30,4 +30,4 @@ int ShowMessage(uint32_t type, const std::string& title, std::string_view format
 // loaded), cut to `size` - 1 characters; empty when there is no such text.
 std::string LoadText(uint32_t id, int size = kTextBufferSize);
 
-}  // namespace app
+}  // namespace core

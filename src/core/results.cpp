@@ -1,13 +1,13 @@
-#include "app/results.h"
+#include "core/results.h"
 
 #include <cctype>
 #include <string>
 
-#include "app/messages.h"
-#include "app/run_state.h"
+#include "core/messages.h"
+#include "core/shared_state.h"
 #include "os/os.h"
 
-namespace app {
+namespace core {
 namespace {
 
 struct MessageIds {
@@ -42,7 +42,7 @@ void RunHook(void (*hook)()) {
 // run once the work directory is current, or they would hit same-named
 // files in %TEMP% or C:\ after an early failure.
 bool WorkDirectoryIsCurrent() {
-  const std::string work = Run().WorkDirectory;
+  const std::string work = Shared().WorkDirectory;
   if (work.empty()) return false;
   std::string current = os::Os().files->CurrentDirectory();
   if (current.empty() || current.back() != '\\') current += '\\';
@@ -79,11 +79,11 @@ bool MessageIdsFor(ResultCode code, uint32_t* titleId, uint32_t* textId) {
 }
 
 ResultCode ReportResult(ResultCode code) {
-  Run().UpdateInProgress = 0;
+  Shared().UpdateInProgress = 0;
   if (NeedsCleanup(code)) {
     const CleanupHooks& hooks = Cleanup();
     RunHook(hooks.stopAnimation);
-    if (Run().InputDevicesSuspended) RunHook(hooks.resumeInputDevices);
+    if (Shared().InputDevicesSuspended) RunHook(hooks.resumeInputDevices);
     if (WorkDirectoryIsCurrent()) {
       RunHook(hooks.removeStagedTools);
       RunHook(hooks.deleteLeftoverFiles);
@@ -102,4 +102,4 @@ ResultCode ReportResult(ResultCode code) {
   return code;
 }
 
-}  // namespace app
+}  // namespace core

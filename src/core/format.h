@@ -10,7 +10,7 @@
 #include <string_view>
 #include <type_traits>
 
-namespace app {
+namespace core {
 
 inline constexpr size_t kFormattedMax = 1023;
 
@@ -28,4 +28,4 @@ struct FormatArg {
 
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args);
 
-}  // namespace app
+}  // namespace core

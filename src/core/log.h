@@ -2,9 +2,9 @@
 // open-append-close per line, CRLF endings, no timestamps.
 #pragma once
 
-#include "app/format.h"
+#include "core/format.h"
 
-namespace app {
+namespace core {
 
 inline constexpr const char* kLogFileName = "DebugLog.txt";
 
@@ -15,4 +15,4 @@ void WriteLog(std::string_view format, const Args&... args) {
   WriteLogLine(format, {FormatArg(args)...});
 }
 
-}  // namespace app
+}  // namespace core

@@ -1,9 +1,9 @@
-#include "app/format.h"
+#include "core/format.h"
 
 #include <cstdio>
 #include <vector>
 
-namespace app {
+namespace core {
 namespace {
 
 // One conversion of a format: its text ("%-8ld") and its type.
@@ -116,4 +116,4 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
   return out;
 }
 
-}  // namespace app
+}  // namespace core

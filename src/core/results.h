@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace app {
+namespace core {
 
 using ResultCode = uint32_t;
 
@@ -52,4 +52,4 @@ ResultCode ReportResult(ResultCode code);
 // The string-table title and text of a code; false for codes without a message.
 bool MessageIdsFor(ResultCode code, uint32_t* titleId, uint32_t* textId);
 
-}  // namespace app
+}  // namespace core

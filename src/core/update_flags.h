@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-namespace app {
+namespace core {
 
 inline constexpr uint32_t BlockPowerOff = 0x00000001;
 inline constexpr uint32_t SkipCheckPart = 0x00000002;
@@ -79,4 +79,4 @@ inline std::string UpdateFlagNames(uint32_t flags) {
   return names;
 }
 
-}  // namespace app
+}  // namespace core
