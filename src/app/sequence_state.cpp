@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "firmware/firmware_state.h"
 #include "hw/hardware_state.h"
 #include "ui/progress_dialog.h"
 
@@ -19,6 +20,7 @@ void ResetRunState() {
   new (&g_sequence) SequenceState();
   core::ResetSharedState();
   ui::ResetProgressState();
+  firmware::ResetFirmwareState();
   hw::ResetHardwareState();
 }
 
