@@ -28,11 +28,11 @@ std::vector<std::string> g_marks;
 
 class ToolLaunch : public testing_support::SimTest {
  protected:
-  // A notebook whose work directory under `temp` is prepared and current,
-  // holding the flash and MICOM tools and their files.
-  void Prepare(const std::string& profile, const std::string& temp = kXpTemp) {
+  // A notebook whose work directory under XP's TEMP is prepared and
+  // current, holding the flash and MICOM tools and their files.
+  void Prepare(const std::string& profile) {
     Boot(profile);
-    work_ = temp + "\\__Orvanta_Update\\";
+    work_ = std::string(kXpTemp) + "\\__Orvanta_Update\\";
     files().MakeDirectories(work_);
     ASSERT_TRUE(files().ChangeDirectory(work_));
     std::snprintf(core::Shared().WorkDirectory, core::kPathSize, "%s", work_.c_str());
