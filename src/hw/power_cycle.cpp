@@ -39,7 +39,7 @@ core::ResultCode ArmAutoOn(Send send) {
   }
   CloseDriver();
   if (taken) return core::ResultSuccess;
-  core::WriteLog("Set Auto On : the controller did not take the command");
+  core::WriteLog("Set Auto On : the controller did not answer");
   return kAutoOnNotTaken;
 }
 

@@ -35,7 +35,7 @@ TEST_F(PowerCycle, AnUnreadableRegisterIsNotWrittenAndFails) {
   EXPECT_EQ(hardware().kbc.ecWrites, 0u);
   EXPECT_EQ(Log(),
             "Timeout: keyboard controller input buffer\r\n"
-            "Set Auto On : the controller did not take the command\r\n");
+            "Set Auto On : the controller did not answer\r\n");
   EXPECT_EQ(Priority(), (V{"0x00000020 -> 0x00000100", "0x00000100 -> 0x00000020"}));
   EXPECT_EQ(hw::SetAutoOnByEcCommand(), hw::kAutoOnNotTaken);
   EXPECT_EQ(Priority().back(), "0x00000100 -> 0x00000020");
