@@ -29,10 +29,13 @@ inline constexpr uint32_t kSharingViolation = 32;
 inline constexpr uint32_t kNotSupported = 50;
 inline constexpr uint32_t kFileExists = 80;
 inline constexpr uint32_t kInvalidParameter = 87;
+inline constexpr uint32_t kBadExeFormat = 193;
+inline constexpr uint32_t kDirectoryInvalid = 267;
 inline constexpr uint32_t kServiceDoesNotExist = 1060;
 inline constexpr uint32_t kServiceMarkedForDelete = 1072;
 inline constexpr uint32_t kServiceExists = 1073;
 inline constexpr uint32_t kDllInitFailed = 1114;
+inline constexpr uint32_t kPrivilegeNotHeld = 1314;
 }  // namespace error
 
 // ---------------------------------------------------------------- files
@@ -109,17 +112,43 @@ class System {
   virtual void WriteStandardError(std::string_view text) = 0;
   // Ends the process. The simulated notebook lets tests observe the code.
   [[noreturn]] virtual void ExitProcess(uint32_t code) = 0;
+
+  // The process's priority class (GetPriorityClass values such as 0x20
+  // normal, 0x100 real-time); 0 when it cannot be read.
+  virtual uint32_t PriorityClass() = 0;
+  virtual bool SetPriorityClass(uint32_t priorityClass) = 0;
+  // Enables SeShutdownPrivilege in the process token (NT family); without
+  // it the system refuses to end the session.
+  virtual void EnableShutdownPrivilege() = 0;
+  // ExitWindowsEx(flags, 0). False with `*error` set when the system
+  // refused. When it accepts, the session ends and this process with it:
+  // on Windows shortly afterwards, on the simulated notebook at once.
+  virtual bool RequestExitWindows(uint32_t flags, uint32_t* error) = 0;
 };
 
 // ---------------------------------------------------------- processes
 
+// How a started program ended, as far as the system can tell. Only kExited
+// carries an exit code; the other two carry the system's error number.
+struct ProcessOutcome {
+  enum class Ending {
+    kExited,           // it ran and its exit code was read
+    kNotStarted,       // the process could not be created
+    kExitCodeUnknown,  // it was started, but its end or exit code could not be read
+  };
+  Ending ending = Ending::kNotStarted;
+  uint32_t exitCode = 0;
+  uint32_t error = 0;
+};
+
 class Processes {
  public:
   virtual ~Processes() = default;
-  // Starts `commandLine` in `workingDirectory`, waits for it without limit
-  // and gives its exit code. False when it could not be started.
-  virtual bool RunAndWait(const std::string& commandLine, const std::string& workingDirectory,
-                          uint32_t* exitCode) = 0;
+  // Starts `commandLine` (CreateProcessA without an application name, so
+  // the program is found by the command line's first token) in
+  // `workingDirectory`, waits for it without limit and tells how it ended.
+  virtual ProcessOutcome RunAndWait(const std::string& commandLine,
+                                    const std::string& workingDirectory) = 0;
 };
 
 // ------------------------------------------------- user interface

@@ -147,6 +147,7 @@ DriverPresence ReadPresence(const json& drivers, const char* name) {
   } else {
     p.present = d.value("present", true);
     p.openFailures = static_cast<uint32_t>(NumberOr(d, "openFailures", 0));
+    p.opensBeforeLoss = static_cast<uint32_t>(NumberOr(d, "opensBeforeLoss", 0));
   }
   return p;
 }
@@ -179,6 +180,10 @@ void BuildMachine(const json& profile, machine::Machine* m) {
           d["refusePortRequests"] == "all"
               ? machine::Machine::kRefuseAll
               : static_cast<uint32_t>(Number(d["refusePortRequests"], "refusePortRequests"));
+    }
+    if (d.contains("refuseMemoryReadAt")) {
+      m->refuseMemoryRead = true;
+      m->refuseMemoryReadAt = Number(d["refuseMemoryReadAt"], "refuseMemoryReadAt");
     }
   }
   if (!profile.contains("hardware")) return;

@@ -54,6 +54,7 @@ bool ParseProfile(const std::string& text, Profile* p, std::string* error) {
       p->freeSpaceQueryFails = d.value("queryFails", false);
     }
     p->threadStartFails = j.value("threadStartFails", false);
+    if (j.contains("priorityClass")) p->priorityClass = Number(j["priorityClass"]);
     if (j.contains("messageBoxes")) {
       for (const auto& m : j["messageBoxes"]) {
         MessageBoxAnswer a;

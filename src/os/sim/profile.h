@@ -35,6 +35,7 @@ struct Profile {
   uint64_t freeBytes = 4ull << 30;
   bool freeSpaceQueryFails = false;
   bool threadStartFails = false;
+  uint32_t priorityClass = 0x20;  // NORMAL_PRIORITY_CLASS
   std::vector<MessageBoxAnswer> messageBoxes;
   nlohmann::json json;  // the whole profile, for the sections read elsewhere
 };

@@ -99,17 +99,20 @@ os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_
     Note("device", "open " + name + ": refused (error 87)");
     return os::kInvalidDevice;
   }
-  uint32_t* failures = driver == machine::Driver::kTorq        ? &setup_.torq.openFailures
-                       : driver == machine::Driver::kKmdfMemIo ? &setup_.kmdfMemIo.openFailures
-                       : driver == machine::Driver::kMemIoVxd  ? &setup_.memIoVxd.openFailures
-                                                               : &setup_.addMemOpenFailures;
-  if (!presence.present || *failures > 0) {
+  DriverPresence* state = driver == machine::Driver::kTorq        ? &setup_.torq
+                          : driver == machine::Driver::kKmdfMemIo ? &setup_.kmdfMemIo
+                          : driver == machine::Driver::kMemIoVxd  ? &setup_.memIoVxd
+                                                                  : nullptr;
+  uint32_t* failures = state ? &state->openFailures : &setup_.addMemOpenFailures;
+  const bool lost = state && state->opensBeforeLoss && state->opens >= state->opensBeforeLoss;
+  if (!presence.present || *failures > 0 || lost) {
     if (presence.present) --*failures;
     err = os::error::kFileNotFound;
     Note("device", "open " + name + ": not present");
     return os::kInvalidDevice;
   }
   err = os::error::kNone;
+  if (state) ++state->opens;
   Note("device", "open " + name);
   handles_[nextHandle_] = driver;
   return nextHandle_++;
