@@ -11,6 +11,7 @@ void Machine::Reset() {
   superIo.Reset();
   chipset.Reset();
   smi.Reset();
+  disks.Reset();
   refusePortRequests = 0;
   for (int i = 0; i < 4; ++i) requests[i] = refused[i] = 0;
   logged = 0;
