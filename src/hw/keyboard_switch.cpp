@@ -15,17 +15,26 @@ constexpr uint8_t kDisableAux = 0xA7, kEnableAux = 0xA8;
 
 enum class Port { kCommand, kData };
 
-// Waits for the input buffer to empty, then writes the byte whatever the
-// wait found. True when the wait ended in time and the write went through.
-bool WaitAndWrite(Port port, uint8_t value) {
-  const bool waited = KbcWaitInputEmpty();
+// True when the write went through (not dropped by the driver).
+bool Write(Port port, uint8_t value) {
   HardwareState& hw = Hw();
   hw.portFailed = false;
   if (port == Port::kCommand)
     KbcWriteCommand(value);
   else
     KbcWriteData(value);
-  return waited && !hw.portFailed;
+  return !hw.portFailed;
+}
+
+// Writes only into a controller that has taken the byte before.
+bool WaitThenWrite(Port port, uint8_t value) {
+  return KbcWaitInputEmpty() && Write(port, value);
+}
+
+// Writes whatever the wait found; true when both went well.
+bool WaitThenWriteAnyway(Port port, uint8_t value) {
+  const bool waited = KbcWaitInputEmpty();
+  return Write(port, value) && waited;
 }
 
 }  // namespace
@@ -34,10 +43,10 @@ bool KeyboardControllerOff() {
   core::WriteLog("KEY OFF Start");
   if (!OpenDriverWithRetry()) return false;
   // Each step only once the one before was taken.
-  const bool off = WaitAndWrite(Port::kCommand, kDisableKeyboard) &&
-                   WaitAndWrite(Port::kCommand, kDisableAux) &&
-                   WaitAndWrite(Port::kCommand, kWriteCommandByte) &&
-                   WaitAndWrite(Port::kData, kCommandByteInputOff);
+  const bool off = WaitThenWrite(Port::kCommand, kDisableKeyboard) &&
+                   WaitThenWrite(Port::kCommand, kDisableAux) &&
+                   WaitThenWrite(Port::kCommand, kWriteCommandByte) &&
+                   WaitThenWrite(Port::kData, kCommandByteInputOff);
   CloseDriver();
   if (off) core::WriteLog("Key OFF End");
   return off;
@@ -51,10 +60,10 @@ bool KeyboardControllerOn() {
   // A byte left pending is thrown away; neither read decides anything.
   KbcReadStatus();
   ReadPort8(kKbcDataPort);
-  bool on = WaitAndWrite(Port::kCommand, kWriteCommandByte);
-  on = WaitAndWrite(Port::kData, kCommandByteInputOn) && on;
-  on = WaitAndWrite(Port::kCommand, kEnableKeyboard) && on;
-  on = WaitAndWrite(Port::kCommand, kEnableAux) && on;
+  bool on = WaitThenWriteAnyway(Port::kCommand, kWriteCommandByte);
+  on = WaitThenWriteAnyway(Port::kData, kCommandByteInputOn) && on;
+  on = WaitThenWriteAnyway(Port::kCommand, kEnableKeyboard) && on;
+  on = WaitThenWriteAnyway(Port::kCommand, kEnableAux) && on;
   CloseDriver();
   if (!on) core::WriteLog("Key ON Fail");
   return on;

@@ -35,7 +35,7 @@ uint8_t Disks::DeviceMap() const {
 // command), the drive number, and nothing else.
 bool Disks::ValidIdentify(uint32_t number, const uint8_t* in, uint32_t inputSize,
                           uint32_t outputSize) const {
-  if (inputSize != kIdentifyInputSize || outputSize < kDataOffset + kIdentifySize) return false;
+  if (inputSize != kIdentifyInputSize || outputSize != kIdentifyOutputSize) return false;
   const uint8_t command = drive[number].atapi ? kIdentifyPacketDevice : kIdentifyDevice;
   const uint8_t driveHead = static_cast<uint8_t>(0xA0 | (number & 1) << 4);
   if (Load32(in) != kIdentifySize || in[4] != 0 || in[5] != 1 || in[6] != 1 || in[7] != 0 ||
@@ -67,7 +67,7 @@ Disks::Answer Disks::Handle(uint32_t number, uint32_t code, uint8_t* buffer, uin
   if (code == kGetVersion) {
     ++d.versionRequests;
     if (d.controller == Controller::kRefusesSmart) return Answer::kNotSupported;
-    if (inputSize != 0 || outputSize < kVersionSize) {
+    if (inputSize != 0 || outputSize != kVersionSize) {
       ++d.refused;
       return Answer::kRefused;
     }

@@ -2,7 +2,8 @@
 // them: SMART_GET_VERSION and SMART_RCV_DRIVE_DATA with IDENTIFY DEVICE or
 // IDENTIFY PACKET DEVICE, answered from each drive's kind, removability and
 // ATA security state. A request that is not exactly the record the updater
-// must send is refused, so a wrong byte shows as a failed request.
+// must send, in its exact size, is refused, so a wrong byte shows as a
+// failed request (Windows itself takes larger output buffers).
 #pragma once
 
 #include <stdint.h>
