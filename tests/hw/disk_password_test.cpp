@@ -71,6 +71,12 @@ TEST_F(DiskPassword, OnlyFixedDisksWithSecurityEnabledCount) {
   for (const auto& c : kCases) EXPECT_EQ(Check(json::parse(c.disks)), c.mask) << c.disks;
 }
 
+TEST_F(DiskPassword, DocumentedProfileReportsItsProtectedDisk) {
+  Boot("win7-hdd-password.json");
+  EXPECT_EQ(hw::FindPasswordProtectedDrives(), 0x1u);
+  EXPECT_EQ(LastIdentify(Drive(1)), IdentifyRecord(0xB0, 0xA1, 1));
+}
+
 TEST_F(DiskPassword, DrivesBeyondTheFourthAreNeverOpened) {
   EXPECT_EQ(Check(json::parse(R"([{"drive": 4, "security": "enabled"}])")), 0u);
   EXPECT_EQ(Drive(4).versionRequests, 0u);
