@@ -21,6 +21,8 @@ using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
 
 const Writes kOffBytes = {{0x64, 0xAD}, {0x64, 0xA7}, {0x64, 0x60}, {0x60, 0x74}};
 const Writes kOnBytes = {{0x64, 0x60}, {0x60, 0x47}, {0x64, 0xAE}, {0x64, 0xA8}};
+const Writes kOffThenOnBytes = {{0x64, 0xAD}, {0x64, 0xA7}, {0x64, 0x60}, {0x60, 0x74},
+                                {0x64, 0x60}, {0x60, 0x47}, {0x64, 0xAE}, {0x64, 0xA8}};
 
 class InputDevices : public HwTest {
  protected:
@@ -52,9 +54,7 @@ TEST_F(InputDevices, SuspendSwitchesMiceThenTheControllerAndResumeTheReverse) {
   ASSERT_TRUE(hw::ResumeInputDevices());
   EXPECT_FALSE(core::Shared().InputDevicesSuspended);
   EXPECT_EQ(hardware().kbc.commandByte, hw::kCommandByteInputOn);
-  Writes both = kOffBytes;
-  both.insert(both.end(), kOnBytes.begin(), kOnBytes.end());
-  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}), both);
+  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}), kOffThenOnBytes);
   EXPECT_EQ(Effects(), (std::vector<std::string>{
                            "cursor: wait", "pnp: Pad: enabled -> disabled", "cursor: restored",
                            "hw: keyboard controller command byte 0x47 -> 0x74",
@@ -173,9 +173,7 @@ TEST_P(InputDevicesOnEveryKind, SuspendAndResumeReachTheController) {
   ASSERT_TRUE(hw::SuspendInputDevices());
   EXPECT_EQ(hardware().kbc.commandByte, 0x74);
   ASSERT_TRUE(hw::ResumeInputDevices());
-  Writes both = kOffBytes;
-  both.insert(both.end(), kOnBytes.begin(), kOnBytes.end());
-  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}), both);
+  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}), kOffThenOnBytes);
   EXPECT_EQ(hardware().kbc.commandByte, 0x47);
 }
 

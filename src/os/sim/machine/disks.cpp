@@ -13,10 +13,7 @@ constexpr uint32_t kDataOffset = 16;
 }  // namespace
 
 void Disks::Reset() {
-  for (Drive& d : drive) {
-    d = Drive{};
-    d.controller = Controller::kAnswers;
-  }
+  for (Drive& d : drive) d = Drive{};  // absent; a controller that answers
 }
 
 // A controller reports the IDE positions of all its drives: bit i an ATA
