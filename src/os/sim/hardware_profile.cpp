@@ -220,7 +220,8 @@ void BuildMachine(const json& profile, machine::Machine* m) {
               : static_cast<uint32_t>(Number(d["refusePortRequests"], "refusePortRequests"));
     }
   }
-  const json& h = profile.contains("hardware") ? profile["hardware"] : json::object();
+  static const json kNoHardware = json::object();
+  const json& h = profile.contains("hardware") ? profile["hardware"] : kNoHardware;
   BuildDisks(h, m);
   if (h.contains("firmwareFile"))
     LoadFile(h["firmwareFile"], m->memory.firmware, sizeof m->memory.firmware);

@@ -191,28 +191,29 @@ bool SimDevices::Control(os::DeviceRef device, uint32_t code, const void* input,
   std::vector<uint8_t> system(std::max(inputSize, outputSize));
   if (inputSize) std::memcpy(system.data(), input, inputSize);
   uint32_t information = 0;
+  if (!Answer(device, code, system.data(), inputSize, outputSize, output, &information))
+    return false;
+  information = std::min(information, outputSize);
+  if (information) std::memcpy(output, system.data(), information);
+  if (returned) *returned = information;
+  return true;
+}
+
+// One request in its system buffer, by the drive or driver behind the handle.
+bool SimDevices::Answer(os::DeviceRef device, uint32_t code, uint8_t* system, uint32_t inputSize,
+                        uint32_t outputSize, void* output, uint32_t* information) {
   if (auto drive = drives_.find(device); drive != drives_.end()) {
-    if (machine_->disks.Handle(drive->second, code, system.data(), inputSize, outputSize,
-                               &information) != machine::Disks::Answer::kDone)
-      return false;
-    information = std::min(information, outputSize);
-    if (information) std::memcpy(output, system.data(), information);
-    if (returned) *returned = information;
-    return true;
+    return machine_->disks.Handle(drive->second, code, system, inputSize, outputSize,
+                                  information) == machine::Disks::Answer::kDone;
   }
   auto it = handles_.find(device);
   if (it == handles_.end()) return false;
   machine_->SetTime(clock_->Micros());
   const machine::CallerMemory caller{this, &CallerRead, &CallerWrite};
-  const machine::DriverRequest request{code,           system.data(),
-                                       inputSize,      outputSize,
-                                       profile_.wow64, reinterpret_cast<uintptr_t>(output),
-                                       &caller};
-  if (!machine::HandleRequest(*machine_, it->second, request, &information)) return false;
-  information = std::min(information, outputSize);
-  if (information) std::memcpy(output, system.data(), information);
-  if (returned) *returned = information;
-  return true;
+  const machine::DriverRequest request{
+      code,   system, inputSize, outputSize, profile_.wow64, reinterpret_cast<uintptr_t>(output),
+      &caller};
+  return machine::HandleRequest(*machine_, it->second, request, information);
 }
 
 void SimDevices::Close(os::DeviceRef device) {

@@ -50,6 +50,8 @@ class SimDevices : public os::Devices {
     uint32_t smiCalls, smiAnswered, mailboxCommands, violations;
   };
   Snapshot Take() const;
+  bool Answer(os::DeviceRef device, uint32_t code, uint8_t* system, uint32_t inputSize,
+              uint32_t outputSize, void* output, uint32_t* information);
   os::DeviceRef OpenDrive(const std::string& name, uint32_t number, uint32_t access, uint32_t share,
                           uint32_t disposition, uint32_t flags, uint32_t* error);
   bool CallerRange(uint32_t address, uint32_t size, uint8_t** at);
