@@ -25,10 +25,12 @@ inline constexpr uint32_t kFileNotFound = 2;
 inline constexpr uint32_t kPathNotFound = 3;
 inline constexpr uint32_t kAccessDenied = 5;
 inline constexpr uint32_t kInvalidHandle = 6;
+inline constexpr uint32_t kInvalidData = 13;
 inline constexpr uint32_t kSharingViolation = 32;
 inline constexpr uint32_t kNotSupported = 50;
 inline constexpr uint32_t kFileExists = 80;
 inline constexpr uint32_t kInvalidParameter = 87;
+inline constexpr uint32_t kInsufficientBuffer = 122;
 inline constexpr uint32_t kBadExeFormat = 193;
 inline constexpr uint32_t kDirectoryInvalid = 267;
 inline constexpr uint32_t kServiceDoesNotExist = 1060;
@@ -155,6 +157,7 @@ class Processes {
 
 using WindowRef = uintptr_t;  // 0 = no window
 using ModuleRef = uintptr_t;  // 0 = none
+using CursorRef = uintptr_t;  // 0 = no cursor
 
 class UserInterface {
  public:
@@ -167,6 +170,9 @@ class UserInterface {
   // Copies string `id` of `module` (0 = own module) into `buffer`, NUL
   // terminated and cut to `size`; the length copied, 0 when there is none.
   virtual int LoadText(ModuleRef module, uint32_t id, char* buffer, int size) = 0;
+  // SetCursor to the hourglass (IDC_WAIT); gives the cursor it replaced.
+  virtual CursorRef ShowWaitCursor() = 0;
+  virtual void RestoreCursor(CursorRef previous) = 0;
 };
 
 // ------------------------------------------------ threads and time
@@ -196,6 +202,8 @@ inline constexpr DeviceRef kInvalidDevice = -1;
 namespace device {
 inline constexpr uint32_t kGenericRead = 0x80000000;
 inline constexpr uint32_t kGenericWrite = 0x40000000;
+inline constexpr uint32_t kShareRead = 0x1;
+inline constexpr uint32_t kShareWrite = 0x2;
 inline constexpr uint32_t kOpenExisting = 3;
 inline constexpr uint32_t kAttributeNormal = 0x80;
 inline constexpr uint32_t kDeleteOnClose = 0x04000000;
@@ -217,6 +225,55 @@ class Devices {
   // memory (KMDFMEMIO, MEMIO.VXD): below 4 GiB in every build. Zero-filled.
   virtual void* AllocateRequest(size_t size) = 0;
   virtual void FreeRequest(void* block) = 0;
+};
+
+// ---------------------------------------------------- device manager
+
+// The setup API's list of present devices (every class) and the
+// configuration manager's view of each, as far as the updater switches
+// devices off and on. A device is named by its index in the list.
+using DeviceListRef = uintptr_t;  // 0 = none
+
+namespace device_node {
+inline constexpr uint32_t kStarted = 0x8;                 // DN_STARTED
+inline constexpr uint32_t kHasProblem = 0x400;            // DN_HAS_PROBLEM
+inline constexpr uint32_t kDisableable = 0x2000;          // DN_DISABLEABLE
+inline constexpr uint32_t kProblemDisabled = 22;          // CM_PROB_DISABLED: by the user
+inline constexpr uint32_t kProblemHardwareDisabled = 29;  // CM_PROB_HARDWARE_DISABLED
+}  // namespace device_node
+
+// SP_PROPCHANGE_PARAMS values.
+namespace property_change {
+inline constexpr uint32_t kEnable = 1;       // DICS_ENABLE
+inline constexpr uint32_t kDisable = 2;      // DICS_DISABLE
+inline constexpr uint32_t kScopeGlobal = 1;  // DICS_FLAG_GLOBAL
+}  // namespace property_change
+
+class DeviceManager {
+ public:
+  virtual ~DeviceManager() = default;
+  // SetupDiGetClassDevsW(no class, no enumerator, no window,
+  // DIGCF_PRESENT | DIGCF_ALLCLASSES); 0 when it fails.
+  virtual DeviceListRef OpenPresentDevices() = 0;
+  // SetupDiEnumDeviceInfo: false when the list has no device `index`.
+  virtual bool HasDevice(DeviceListRef list, uint32_t index) = 0;
+  // SetupDiGetDeviceRegistryPropertyW(SPDRP_CLASS): the setup class name, a
+  // NUL-terminated UTF-16 string, into `buffer` of `size` bytes. False with
+  // `*error`: kInsufficientBuffer (`*required` then holds the size needed),
+  // kInvalidData (the device has no class name) or any other error.
+  virtual bool ReadClassName(DeviceListRef list, uint32_t index, void* buffer, uint32_t size,
+                             uint32_t* required, uint32_t* error) = 0;
+  // CM_Get_DevNode_Status of the device's node; false unless CR_SUCCESS.
+  virtual bool NodeStatus(DeviceListRef list, uint32_t index, uint32_t* status,
+                          uint32_t* problem) = 0;
+  // SetupDiSetClassInstallParamsW with the SP_PROPCHANGE_PARAMS of
+  // DIF_PROPERTYCHANGE carrying these three values.
+  virtual bool SetPropertyChange(DeviceListRef list, uint32_t index, uint32_t stateChange,
+                                 uint32_t scope, uint32_t hardwareProfile) = 0;
+  // SetupDiCallClassInstaller(DIF_PROPERTYCHANGE).
+  virtual bool CallPropertyChange(DeviceListRef list, uint32_t index) = 0;
+  // SetupDiDestroyDeviceInfoList.
+  virtual void ClosePresentDevices(DeviceListRef list) = 0;
 };
 
 // ------------------------------------------- service control manager
@@ -309,6 +366,7 @@ struct Platform {
   ServiceManager* services = nullptr;
   Dialogs* dialogs = nullptr;
   Libraries* libraries = nullptr;
+  DeviceManager* deviceManager = nullptr;
 };
 
 // The platform the core runs on; installed once by the entry point (or a test).

@@ -138,6 +138,45 @@ void BuildSuperIo(const json& s, machine::Machine* m) {
   }
 }
 
+// One of `names`, by position; `field` names the value in the error.
+template <size_t N>
+uint8_t Choice(const json& object, const char* field, const char* const (&names)[N]) {
+  if (!object.contains(field)) return 0;
+  for (size_t i = 0; i < N; ++i)
+    if (object[field] == names[i]) return static_cast<uint8_t>(i);
+  std::string allowed;
+  for (const char* name : names) allowed += std::string(allowed.empty() ? "" : ", ") + name;
+  throw std::runtime_error(std::string("profile: \"") + field + "\" must be one of " + allowed);
+}
+
+// Physical drives; without the section, one fixed ATA disk without a
+// password at drive 0.
+void BuildDisks(const json& h, machine::Machine* m) {
+  machine::Disks& disks = m->disks;
+  if (!h.contains("disks")) {
+    disks.drive[0].present = true;
+    return;
+  }
+  static const char* const kTypes[] = {"ata", "atapi"};
+  static const char* const kSecurity[] = {"none", "supported", "enabled"};
+  static const char* const kControllers[] = {"answers", "refuses-smart", "no-ide"};
+  static constexpr uint8_t kSecurityBits[] = {
+      0, machine::Disks::kSecuritySupported,
+      machine::Disks::kSecuritySupported | machine::Disks::kSecurityEnabled};
+  for (const json& item : h["disks"]) {
+    const uint64_t number = NumberOr(item, "drive", 0);
+    if (number >= machine::Disks::kDrives)
+      throw std::runtime_error("profile: \"drive\" must be 0 to 7");
+    machine::Disks::Drive& d = disks.drive[number];
+    d.present = true;
+    d.atapi = Choice(item, "type", kTypes) == 1;
+    d.removable = item.value("removable", false);
+    d.security = kSecurityBits[Choice(item, "security", kSecurity)];
+    d.controller =
+        static_cast<machine::Disks::Controller>(Choice(item, "controller", kControllers));
+  }
+}
+
 DriverPresence ReadPresence(const json& drivers, const char* name) {
   DriverPresence p;
   if (!drivers.contains(name)) return p;
@@ -186,8 +225,9 @@ void BuildMachine(const json& profile, machine::Machine* m) {
       m->refuseMemoryReadAt = Number(d["refuseMemoryReadAt"], "refuseMemoryReadAt");
     }
   }
-  if (!profile.contains("hardware")) return;
-  const json& h = profile["hardware"];
+  static const json kNoHardware = json::object();
+  const json& h = profile.contains("hardware") ? profile["hardware"] : kNoHardware;
+  BuildDisks(h, m);
   if (h.contains("firmwareFile"))
     LoadFile(h["firmwareFile"], m->memory.firmware, sizeof m->memory.firmware);
   if (h.contains("topFile")) LoadFile(h["topFile"], m->memory.top, sizeof m->memory.top);

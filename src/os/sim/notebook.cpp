@@ -1,5 +1,6 @@
 #include "os/sim/notebook.h"
 
+#include "os/sim/sim_device_manager.h"
 #include "os/sim/sim_devices.h"
 #include "os/sim/sim_dialogs.h"
 #include "os/sim/sim_libraries.h"
@@ -19,7 +20,8 @@ Notebook::Notebook(Profile profile, const std::string& scratch)
       threads_(std::make_unique<SimThreads>(&profile_, &transcript_, &clock_)),
       services_(std::make_unique<SimServices>(&transcript_, files_.get())),
       dialogs_(std::make_unique<SimDialogs>(&profile_, &transcript_)),
-      libraries_(std::make_unique<SimLibraries>(&transcript_, files_.get())) {
+      libraries_(std::make_unique<SimLibraries>(&transcript_, files_.get())),
+      deviceManager_(std::make_unique<SimDeviceManager>(profile_, &transcript_)) {
   // The devices need the service manager (ADDMEM runs as a service).
   devices_ = std::make_unique<SimDevices>(profile_, &transcript_, &clock_, services_.get());
   // The outside utilities show windows that the dialogs see.
@@ -44,6 +46,7 @@ os::Platform Notebook::Platform() {
   p.services = services_.get();
   p.dialogs = dialogs_.get();
   p.libraries = libraries_.get();
+  p.deviceManager = deviceManager_.get();
   return p;
 }
 

@@ -11,6 +11,7 @@ void Machine::Reset() {
   superIo.Reset();
   chipset.Reset();
   smi.Reset();
+  disks.Reset();
   refusePortRequests = 0;
   refuseMemoryRead = false;
   refuseMemoryReadAt = 0;

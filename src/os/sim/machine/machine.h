@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "os/sim/machine/chipset.h"
+#include "os/sim/machine/disks.h"
 #include "os/sim/machine/keyboard_controller.h"
 #include "os/sim/machine/physical_memory.h"
 #include "os/sim/machine/super_io.h"
@@ -53,6 +54,7 @@ class Machine {
   SuperIo superIo;
   Chipset chipset;
   SwSmiHandler smi;
+  Disks disks;
 
   uint32_t refusePortRequests = 0;
   bool refuseMemoryRead = false;
