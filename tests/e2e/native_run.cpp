@@ -80,8 +80,9 @@ int Fail(const std::string& why) {
 int main(int argc, char** argv) {
   if (argc < 5)
     return Fail("usage: e2e_native_run PROFILE.json PATCH_JSON PACKAGE DRIVER [-- OPTION...]");
-  std::string profileText, package;
-  if (!sim::ReadHostFile(argv[1], &profileText)) return Fail(std::string("cannot read ") + argv[1]);
+  sim::Profile profile;
+  std::string error, package;
+  if (!sim::LoadProfile(argv[1], &profile, &error)) return Fail(error);
   if (!sim::ReadHostFile(argv[3], &package)) return Fail(std::string("cannot read ") + argv[3]);
   machine::Driver driver{};
   const bool withState = std::strcmp(argv[4], "none") != 0;
@@ -91,13 +92,10 @@ int main(int argc, char** argv) {
   for (int i = 6; i < argc; ++i)
     commandLine += (commandLine.empty() ? "" : " ") + std::string(argv[i]);
 
-  nlohmann::json json = nlohmann::json::parse(profileText, nullptr, false);
+  nlohmann::json json = profile.json;
   const nlohmann::json patch = nlohmann::json::parse(argv[2], nullptr, false);
-  if (json.is_discarded() || patch.is_discarded())
-    return Fail("a profile or the patch is not JSON");
+  if (patch.is_discarded()) return Fail("the patch is not JSON");
   json.merge_patch(patch);
-  sim::Profile profile;
-  std::string error;
   if (!sim::ParseProfile(json.dump(), &profile, &error)) return Fail(error);
 
   sim::ScratchFolder scratch("e2e-native");
