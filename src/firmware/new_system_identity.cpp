@@ -22,7 +22,7 @@ bool BlockAt(const uint8_t* at, uint32_t room, const char* text, uint32_t fields
 
 }  // namespace
 
-core::ResultCode ReadNewSystemIdentity(const std::string& name) {
+core::ResultCode ReadNewSystemIdentity(const std::string& name, uint16_t* keptAreaWord) {
   WholeFile file;
   if (!ReadWholeFile(name, &file)) return core::ResultBiosFile;
   FirmwareState& state = Firmware();
@@ -31,7 +31,7 @@ core::ResultCode ReadNewSystemIdentity(const std::string& name) {
   if (limit > file.size) limit = file.size;
 
   bool model = false, part = false, dmi = false, system = false;
-  uint16_t keptAreaWord = 0;
+  uint16_t word = 0;
   for (uint32_t i = 0; i < limit && !(model && part && dmi && system); ++i) {
     const uint8_t* at = file.bytes.get() + i;
     const uint32_t room = file.size - i;
@@ -44,13 +44,14 @@ core::ResultCode ReadNewSystemIdentity(const std::string& name) {
     } else if (BlockAt(at, room, "BCPDMI", 0)) {
       dmi = true;
     } else if (BlockAt(at, room, "BCPSYS", kKeptAreaWordAt + 2)) {
-      keptAreaWord = little_endian::Load16(at + kKeptAreaWordAt);
+      word = little_endian::Load16(at + kKeptAreaWordAt);
       system = true;
     }
   }
+  if (system && keptAreaWord) *keptAreaWord = word;
   if (!(model && part && dmi && system)) return core::ResultBiosFile;
   // The word's top four bits, counted from the 1 MiB mark in smaller files.
-  state.KeptAreaIndex = static_cast<uint8_t>((keptAreaWord >> 12) - (small ? 8 : 0));
+  state.KeptAreaIndex = static_cast<uint8_t>((word >> 12) - (small ? 8 : 0));
   return core::ResultSuccess;
 }
 
