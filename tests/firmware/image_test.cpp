@@ -316,6 +316,17 @@ std::vector<PatchCase> PatchCases() {
   early.headerAt = 0x7FFF0;  // before the search starts
   cases.push_back(
       {"markers before the search's start are not seen", early, core::FlashLastArea, 0, {}, 0});
+  // The search reads 0x40000 positions at a time from 1 MiB: a header whose
+  // bytes straddle the first block's end is still found.
+  PhoenixLayout straddling = Example(ten);
+  straddling.headerAt = 0x13FFFE;
+  straddling.markerAt = 0x140200;
+  cases.push_back({"a header across the search's block boundary",
+                   straddling,
+                   core::FlashLastArea,
+                   0,
+                   {{9, {0x10000, 0x90000, 0xFFF90000, 0x5A5A, 0x22}}},
+                   1});
   PhoenixLayout cut = Example(ten);
   cut.headerAt = kExampleSize - 40;  // its 61 bytes do not fit
   cut.markerAt = 0x180000;

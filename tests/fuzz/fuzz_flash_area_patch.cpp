@@ -4,7 +4,9 @@
 // 0x80000 bytes of zeros (or 1 MiB of them, by bit 0 of its first byte), so
 // that it lies where the search looks; the first two bytes also choose the
 // flags and the kept entry. Both must leave the same bytes and give the
-// same result.
+// same result. Seeds (corpus/flash_area_patch): images shaped like the
+// procedure's example (ten 64 KiB areas, the special one unaligned) with
+// each flag, on both sides of 1 MiB and across the search's block boundary.
 #include <cstdint>
 #include <cstring>
 #include <string>

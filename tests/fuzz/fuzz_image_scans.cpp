@@ -2,7 +2,8 @@
 // flash tool's "newSys.bin" and an AMI "bios.rom". The new system file
 // counts as read exactly when each of its four blocks lies (with the fields
 // read from it) below the scan limit; the "$FID" record is found exactly
-// when one lies whole in the file.
+// when one lies whole in the file. Seeds (corpus/image_scans): a small
+// new system file with its four blocks, an AMI image with its record.
 #include <cstdint>
 #include <cstring>
 #include <string>

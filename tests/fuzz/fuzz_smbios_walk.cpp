@@ -3,7 +3,8 @@
 // point and the maker's blocks are searched), the rest a window at the
 // address the seeds' entry points give the table. Byte 0 bit 0 of the area
 // chooses UseDiagRecord. Every field must come back terminated, and the
-// walk must end.
+// walk must end. Seeds (corpus/smbios_walk): the profiles' notebook tables
+// behind 2.x, legacy and 3.x-only entry points, with the maker's blocks.
 #include <cstdint>
 #include <cstring>
 

@@ -47,6 +47,16 @@ void Put32(std::string& s, size_t at, uint32_t v) {
   Put16(s, at + 2, static_cast<uint16_t>(v >> 16));
 }
 
+// The 15-byte "_DMI_" entry point at `at` for a table at 0x20 of the dump.
+void PutLegacyEntryPoint(std::string& dump, size_t at, uint16_t length, uint16_t count) {
+  dump.replace(at, 5, "_DMI_");
+  Put16(dump, at + 6, length);
+  Put32(dump, at + 8, 0x20);
+  Put16(dump, at + 12, count);
+  dump[at + 14] = 0x27;
+  dump[at + 5] = static_cast<char>(Checksum(dump, at, 15));
+}
+
 std::string Run(const std::string& command) {
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   if (!pipe) return {};
@@ -383,27 +393,17 @@ std::string DumpFile(const TableBuilder& table, EntryPointKind kind) {
       Put32(dump, 16, kTableAt);
       dump[5] = static_cast<char>(Checksum(dump, 0, 0x18));
       break;
-    case EntryPointKind::kVersion2:
+    case EntryPointKind::kVersion2:  // the legacy entry point at 16, behind its own header
       dump.replace(0, 4, "_SM_");
       dump[5] = 0x1F;
       dump[6] = 2;
       dump[7] = 7;
       Put16(dump, 8, 0x100);
-      dump.replace(16, 5, "_DMI_");
-      Put16(dump, 22, length);
-      Put32(dump, 24, kTableAt);
-      Put16(dump, 28, table.Count());
-      dump[30] = 0x27;
-      dump[21] = static_cast<char>(Checksum(dump, 16, 15));
+      PutLegacyEntryPoint(dump, 16, length, table.Count());
       dump[4] = static_cast<char>(Checksum(dump, 0, 0x1F));
       break;
     case EntryPointKind::kLegacy:
-      dump.replace(0, 5, "_DMI_");
-      Put16(dump, 6, length);
-      Put32(dump, 8, kTableAt);
-      Put16(dump, 12, table.Count());
-      dump[14] = 0x27;
-      dump[5] = static_cast<char>(Checksum(dump, 0, 15));
+      PutLegacyEntryPoint(dump, 0, length, table.Count());
       break;
   }
   return dump;
