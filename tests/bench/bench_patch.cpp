@@ -36,8 +36,8 @@ std::string Image(size_t size) {
   std::memcpy(&image[header + 53], &offset, 4);
   image.replace(marker, 4, "ZQDS");
   for (uint32_t i = 0; i <= 10; ++i) {
-    const uint32_t entry[4] = {i < 10 ? 0x10000u : 0, 0x10000 * i, i < 10 ? 0xFFF00000 + 0x10000 * i : 0,
-                               i < 10 ? 0x01025A5Au : 0};
+    const uint32_t entry[4] = {i < 10 ? 0x10000u : 0, 0x10000 * i,
+                               i < 10 ? 0xFFF00000 + 0x10000 * i : 0, i < 10 ? 0x01025A5Au : 0};
     std::memcpy(&image[header + offset + 16 * i], entry, 16);
   }
   return image;
@@ -100,8 +100,9 @@ int main(int argc, char** argv) {
       if (!SearchByPosition("bios.wph")) return 1;
       byPosition.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    std::printf("%5.1f MiB: PatchFlashAreaTable %7.3f ms (median of 21); search by position %9.1f ms\n",
-                size / 1048576.0, Median(patch), Median(byPosition));
+    std::printf(
+        "%5.1f MiB: PatchFlashAreaTable %7.3f ms (median of 21); search by position %9.1f ms\n",
+        size / 1048576.0, Median(patch), Median(byPosition));
   }
   return 0;
 }

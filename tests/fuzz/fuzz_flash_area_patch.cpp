@@ -87,10 +87,14 @@ fuzzing::FuzzNotebook& Notebook() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
-  static const uint32_t kFlags[] = {
-      core::FlashLastArea, core::BreakEscd, core::DmiOnly,
-      core::FlashLastArea | core::BreakEscd, core::DmiOnly | core::FlashLastArea,
-      core::DmiOnly | core::SkipCheckPower, core::BreakEscd | core::DmiOnly, core::SkipCheckPower};
+  static const uint32_t kFlags[] = {core::FlashLastArea,
+                                    core::BreakEscd,
+                                    core::DmiOnly,
+                                    core::FlashLastArea | core::BreakEscd,
+                                    core::DmiOnly | core::FlashLastArea,
+                                    core::DmiOnly | core::SkipCheckPower,
+                                    core::BreakEscd | core::DmiOnly,
+                                    core::SkipCheckPower};
   const uint32_t flags = kFlags[(data[0] >> 1) & 7];
   const uint8_t kept = data[1];
   std::string image((data[0] & 1) ? 0x100000 : 0x80000, '\0');

@@ -8,29 +8,16 @@
 namespace smbios_test {
 namespace {
 
-// Field bytes of a formatted area, little-endian.
-class Fields {
- public:
-  Fields& u8(uint8_t v) {
-    bytes_.push_back(v);
-    return *this;
+// The bytes of "01 A5 08": a formatted area as dmidecode -u shows it.
+std::vector<uint8_t> Hex(const char* text) {
+  std::vector<uint8_t> bytes;
+  for (const char* at = text; *at; ++at) {
+    if (*at == ' ') continue;
+    bytes.push_back(static_cast<uint8_t>(std::stoul(std::string(at, 2), nullptr, 16)));
+    ++at;
   }
-  Fields& u16(uint16_t v) { return u8(static_cast<uint8_t>(v)).u8(static_cast<uint8_t>(v >> 8)); }
-  Fields& u32(uint32_t v) {
-    return u16(static_cast<uint16_t>(v)).u16(static_cast<uint16_t>(v >> 16));
-  }
-  Fields& u64(uint64_t v) {
-    return u32(static_cast<uint32_t>(v)).u32(static_cast<uint32_t>(v >> 32));
-  }
-  Fields& zeros(size_t n) {
-    bytes_.insert(bytes_.end(), n, 0);
-    return *this;
-  }
-  const std::vector<uint8_t>& bytes() const { return bytes_; }
-
- private:
-  std::vector<uint8_t> bytes_;
-};
+  return bytes;
+}
 
 uint8_t Checksum(const std::string& bytes, size_t at, size_t n) {
   uint8_t sum = 0;
@@ -105,274 +92,72 @@ TableBuilder& TableBuilder::End() {
 TableBuilder NotebookTable(const NotebookFacts& f) {
   TableBuilder t;
   const std::string oem = "To Be Filled By O.E.M.";
-  t.Add(0,
-        Fields()
-            .u8(1)
-            .u8(2)
-            .u16(0xE800)
-            .u8(3)
-            .u8(0x3F)
-            .u64(0x0B7FF99880)
-            .u8(0x03)
-            .u8(0x0D)
-            .u8(0)
-            .u8(33)
-            .u8(0)
-            .u8(20)
-            .bytes(),
+  t.Add(0, Hex("01 02 00 E8 03 3F 80 98 F9 7F 0B 00 00 00 03 0D 00 21 00 14"),
         {"Phoenix Technologies Ltd.", f.biosVersion, "03/14/2012"});
-  t.Add(1,
-        Fields()
-            .u8(1)
-            .u8(2)
-            .u8(3)
-            .u8(4)
-            .u64(0x4C4C454400355410)
-            .u64(0x8057B4C04F4D3331)
-            .u8(6)
-            .u8(5)
-            .u8(6)
-            .bytes(),
+  t.Add(1, Hex("01 02 03 04 10 54 35 00 44 45 4C 4C 31 33 4D 4F C0 B4 57 80 06 05 06"),
         {f.manufacturer, f.product, f.version, f.serial, "System SKUNumber", "SandyBridge System"});
-  t.Add(2, Fields().u8(1).u8(2).u8(3).u8(4).u8(5).u8(0x09).u8(6).u16(3).u8(0x0A).u8(0).bytes(),
+  t.Add(2, Hex("01 02 03 04 05 09 06 03 00 0A 00"),
         {f.manufacturer, "ORV-MB-900X3C", "FAB1", "123490EN400015", "Base Board Asset Tag",
          "Part Component"});
-  t.Add(3,
-        Fields()
-            .u8(1)
-            .u8(0x0A)
-            .u8(2)
-            .u8(3)
-            .u8(4)
-            .u8(3)
-            .u8(3)
-            .u8(3)
-            .u8(3)
-            .u32(0)
-            .u8(0)
-            .u8(1)
-            .u8(0)
-            .u8(0)
-            .bytes(),
+  t.Add(3, Hex("01 0A 02 03 04 03 03 03 03 00 00 00 00 00 01 00 00"),
         {f.manufacturer, "N/A", "123490EN400015", "No Asset Tag"});
   t.Add(4,
-        Fields()
-            .u8(1)
-            .u8(3)
-            .u8(0xC6)
-            .u8(2)
-            .u64(0xBFEBFBFF000306A9)
-            .u8(3)
-            .u8(0x8B)
-            .u16(100)
-            .u16(2400)
-            .u16(1700)
-            .u8(0x41)
-            .u8(0x24)
-            .u16(5)
-            .u16(6)
-            .u16(7)
-            .u8(4)
-            .u8(5)
-            .u8(6)
-            .u8(2)
-            .u8(2)
-            .u8(4)
-            .u16(0x00EC)
-            .u16(0xC6)
-            .bytes(),
+        Hex("01 03 C6 02 A9 06 03 00 FF FB EB BF 03 8B 64 00 60 09 A4 06 41 24 05 00 06 00 07 00"
+            "04 05 06 02 02 04 EC 00 C6 00"),
         {"CPU Socket - U3E1", "Intel(R) Corporation", "Intel(R) Core(TM) i7-3517U CPU @ 1.90GHz",
          oem, oem, oem});
-  const char* const caches[] = {"L1 Cache", "L2 Cache", "L3 Cache"};
-  const uint16_t cacheSizes[] = {64, 512, 4096};
-  for (int i = 0; i < 3; ++i) {
-    t.Add(7,
-          Fields()
-              .u8(1)
-              .u16(static_cast<uint16_t>(0x0180 | i))
-              .u16(cacheSizes[i])
-              .u16(cacheSizes[i])
-              .u16(0x20)
-              .u16(0x20)
-              .u8(0)
-              .u8(6)
-              .u8(i == 0 ? 4 : 5)
-              .u8(i == 2 ? 9 : 7)
-              .bytes(),
-          {caches[i]});
-  }
+  t.Add(7, Hex("01 80 01 40 00 40 00 20 00 20 00 00 06 04 07"), {"L1 Cache"});
+  t.Add(7, Hex("01 81 01 00 02 00 02 20 00 20 00 00 06 05 07"), {"L2 Cache"});
+  t.Add(7, Hex("01 82 01 00 10 00 10 20 00 20 00 00 06 05 09"), {"L3 Cache"});
   // Port connectors: each names its internal and external designators,
-  // some only one of them.
-  const char* const ports[][2] = {{"J1A1", "PS2Mouse"},
-                                  {"J1A1", "Keyboard"},
-                                  {"J2A1", "TV Out"},
-                                  {"J2A2A", "COM A"},
-                                  {"J2A2B", "Video"},
-                                  {"J3A1", "USB1"},
-                                  {"J3A1", "USB2"},
-                                  {"J3A1", "USB3"},
-                                  {"J9A1 - TPM HDR", ""},
-                                  {"J9C1 - PCIE DOCKING CONN", ""},
-                                  {"J2B3 - CPU FAN", ""},
-                                  {"J6C2 - EXT HDMI", ""},
-                                  {"J3C1 - GMCH FAN", ""},
-                                  {"J1D1 - ITP", ""},
-                                  {"J9E2 - MDC INTPSR", ""},
-                                  {"J9E4 - MDC INTPSR", ""},
-                                  {"J9E3 - LPC HOT DOCKING", ""},
-                                  {"J9E1 - SCAN MATRIX", ""},
-                                  {"J9G1 - LPC SIDE BAND", ""},
-                                  {"J8F1 - UNIFIED", ""},
-                                  {"J6F1 - LVDS", ""},
-                                  {"J2F1 - LAI FAN", ""},
-                                  {"J2G1 - GFX VID", ""},
-                                  {"J1G6 - AC JACK", ""}};
-  for (const auto& port : ports) {
-    const bool external = port[1][0] != 0;
-    t.Add(
-        8,
-        Fields()
-            .u8(1)
-            .u8(external ? 0 : 0xFF)
-            .u8(external ? 2 : 0)
-            .u8(external ? 0x0F : 0)
-            .u8(external ? 0x10 : 0xFF)
-            .bytes(),
-        external ? std::vector<std::string>{port[0], port[1]} : std::vector<std::string>{port[0]});
-  }
-  t.Add(9,
-        Fields()
-            .u8(1)
-            .u8(0xA5)
-            .u8(0x08)
-            .u8(3)
-            .u8(4)
-            .u16(1)
-            .u8(0x0C)
-            .u8(1)
-            .u16(0)
-            .u8(0)
-            .u8(0xE0)
-            .bytes(),
-        {"PCIe x1 Mini Card"});
-  t.Add(
-      9,
-      Fields().u8(1).u8(0xA5).u8(0x08).u8(4).u8(4).u16(2).u8(0x0C).u8(1).u16(0).u8(2).u8(0).bytes(),
-      {"PCIe x1 mSATA"});
-  t.Add(10, Fields().u8(0x83).u8(1).u8(0x85).u8(2).bytes(),
-        {"Intel HD Graphics 4000", "Realtek ALC269"});
-  t.Add(11, Fields().u8(5).bytes(),
+  // or only the internal one.
+  const char* const external[][2] = {{"J1A1", "PS2Mouse"}, {"J1A1", "Keyboard"}, {"J2A1", "TV Out"},
+                                     {"J2A2A", "COM A"},   {"J2A2B", "Video"},   {"J3A1", "USB1"},
+                                     {"J3A1", "USB2"},     {"J3A1", "USB3"}};
+  for (const auto& port : external) t.Add(8, Hex("01 00 02 0F 10"), {port[0], port[1]});
+  for (const char* internal :
+       {"J9A1 - TPM HDR", "J9C1 - PCIE DOCKING CONN", "J2B3 - CPU FAN", "J6C2 - EXT HDMI",
+        "J3C1 - GMCH FAN", "J1D1 - ITP", "J9E2 - MDC INTPSR", "J9E4 - MDC INTPSR",
+        "J9E3 - LPC HOT DOCKING", "J9E1 - SCAN MATRIX", "J9G1 - LPC SIDE BAND", "J8F1 - UNIFIED",
+        "J6F1 - LVDS", "J2F1 - LAI FAN", "J2G1 - GFX VID", "J1G6 - AC JACK"})
+    t.Add(8, Hex("01 FF 00 00 FF"), {internal});
+  t.Add(9, Hex("01 A5 08 03 04 01 00 0C 01 00 00 00 E0"), {"PCIe x1 Mini Card"});
+  t.Add(9, Hex("01 A5 08 04 04 02 00 0C 01 00 00 02 00"), {"PCIe x1 mSATA"});
+  t.Add(10, Hex("83 01 85 02"), {"Intel HD Graphics 4000", "Realtek ALC269"});
+  t.Add(11, Hex("05"),
         {f.biosFlag, f.purchaseDate, "ABS 70/71 79 7A 7B 7C", "CSP 24 32 0B",
          "Orvanta reserved: a string of more than thirty-two characters"});
-  t.Add(12, Fields().u8(1).bytes(), {oem});
-  t.Add(13, Fields().u8(2).u8(1).zeros(15).u8(1).bytes(), {"enUS", "frFR"});
-  t.Add(16, Fields().u8(3).u8(3).u8(3).u32(0x1000000).u16(0xFFFE).u16(2).bytes());
-  for (int slot = 0; slot < 2; ++slot) {
-    t.Add(
-        17,
-        Fields()
-            .u16(40)
-            .u16(0xFFFE)
-            .u16(64)
-            .u16(64)
-            .u16(4096)
-            .u8(0x0D)
-            .u8(0)
-            .u8(1)
-            .u8(2)
-            .u8(0x18)
-            .u16(0x0080)
-            .u16(1600)
-            .u8(3)
-            .u8(4)
-            .u8(5)
-            .u8(6)
-            .u8(1)
-            .bytes(),
-        {slot ? "ChannelB-DIMM0" : "ChannelA-DIMM0", slot ? "BANK 2" : "BANK 0",
-         "Orvanta Memory Co.", slot ? "8A6C3E10" : "8A6C3E0F", "9876543210", "M471B5273DH0-CK0  "});
+  t.Add(12, Hex("01"), {oem});
+  t.Add(13, Hex("02 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01"), {"enUS", "frFR"});
+  t.Add(16, Hex("03 03 03 00 00 00 01 FE FF 02 00"));
+  for (const char* slot : {"A", "B"}) {
+    t.Add(17, Hex("28 00 FE FF 40 00 40 00 00 10 0D 00 01 02 18 80 00 40 06 03 04 05 06 01"),
+          {std::string("Channel") + slot + "-DIMM0", slot[0] == 'A' ? "BANK 0" : "BANK 2",
+           "Orvanta Memory Co.", slot[0] == 'A' ? "8A6C3E0F" : "8A6C3E10", "9876543210",
+           "M471B5273DH0-CK0  "});
   }
-  t.Add(19, Fields().u32(0).u32(0x7FFFFF).u16(40).u8(2).bytes());
-  for (int slot = 0; slot < 2; ++slot) {
-    t.Add(20, Fields()
-                  .u32(slot * 0x400000)
-                  .u32(slot * 0x400000 + 0x3FFFFF)
-                  .u16(static_cast<uint16_t>(41 + slot))
-                  .u16(43)
-                  .u8(0xFF)
-                  .u8(1)
-                  .u8(2)
-                  .bytes());
-  }
-  t.Add(21, Fields().u8(7).u8(4).u8(2).bytes());  // touch pad, PS/2
-  t.Add(22,
-        Fields()
-            .u8(1)
-            .u8(2)
-            .u8(3)
-            .u8(4)
-            .u8(5)
-            .u8(2)
-            .u16(4800)
-            .u16(11100)
-            .u8(6)
-            .u8(1)
-            .u16(0x1234)
-            .u16(0x4089)
-            .u8(7)
-            .u8(0)
-            .u32(0)
-            .bytes(),
+  t.Add(19, Hex("00 00 00 00 FF FF 7F 00 28 00 02"));
+  t.Add(20, Hex("00 00 00 00 FF FF 3F 00 29 00 2B 00 FF 01 02"));
+  t.Add(20, Hex("00 00 40 00 FF FF 7F 00 2A 00 2B 00 FF 01 02"));
+  t.Add(21, Hex("07 04 02"));  // touch pad, PS/2
+  t.Add(22, Hex("01 02 03 04 05 02 C0 12 5C 2B 06 01 34 12 89 40 07 00 00 00 00 00"),
         {"Rear", "Orvanta Power", "03/01/2012", "B0001234", "AA-PB9NC6B", "1.0", "LION"});
-  t.Add(24, Fields().u8(0x0F).bytes());
-  t.Add(27, Fields().u16(48).u8(0x63).u8(1).u32(0).u16(0x8000).u8(1).bytes(), {"CPU Fan"});
-  t.Add(28,
-        Fields()
-            .u8(1)
-            .u8(0x63)
-            .u16(1000)
-            .u16(0)
-            .u16(0x8000)
-            .u16(0x8000)
-            .u16(0x8000)
-            .u32(0)
-            .u16(0x8000)
-            .bytes(),
-        {"CPU Thermal Probe"});
-  t.Add(32, Fields().zeros(6).u8(0).bytes());
-  const char* const onboard[] = {"Onboard IGD", "Onboard LAN", "Onboard 1394", "Onboard Audio"};
-  for (int i = 0; i < 4; ++i) {
-    t.Add(41,
-          Fields()
-              .u8(1)
-              .u8(static_cast<uint8_t>(0x83 + i))
-              .u8(1)
-              .u16(0)
-              .u8(0)
-              .u8(static_cast<uint8_t>(0x10 + i))
-              .bytes(),
-          {onboard[i]});
-  }
+  t.Add(24, Hex("0F"));
+  t.Add(27, Hex("30 00 63 01 00 00 00 00 00 80 01"), {"CPU Fan"});
+  t.Add(28, Hex("01 63 E8 03 00 00 00 80 00 80 00 80 00 00 00 00 00 80"), {"CPU Thermal Probe"});
+  t.Add(32, Hex("00 00 00 00 00 00 00"));
+  t.Add(41, Hex("01 83 01 00 00 00 10"), {"Onboard IGD"});
+  t.Add(41, Hex("01 84 01 00 00 00 11"), {"Onboard LAN"});
+  t.Add(41, Hex("01 85 01 00 00 00 12"), {"Onboard 1394"});
+  t.Add(41, Hex("01 86 01 00 00 00 13"), {"Onboard Audio"});
   // Vendor structures, as real tables carry.
-  t.Add(129, Fields().u8(1).u8(2).u8(1).u8(0x0C).bytes(), {"Orvanta_ASF", "Orvanta_ASF_001"});
-  t.Add(130, Fields()
-                 .u32(0x24414D54)
-                 .u8(1)
-                 .u8(1)
-                 .u8(1)
-                 .u8(0)
-                 .u8(0xA5)
-                 .u8(0xAF)
-                 .u8(2)
-                 .u8(0xC0)
-                 .u8(0)
-                 .u8(1)
-                 .u8(0)
-                 .u8(0)
-                 .bytes());
-  t.Add(131, Fields().u32(0x00000040).u32(0).u32(0x20).zeros(40).bytes());
-  t.Add(136, Fields().u16(0x5A5A).bytes());
-  t.Add(221, Fields().u8(3).u8(1).u8(0).u8(1).u8(2).u8(1).bytes(),
+  t.Add(129, Hex("01 02 01 0C"), {"Orvanta_ASF", "Orvanta_ASF_001"});
+  t.Add(130, Hex("54 4D 41 24 01 01 01 00 A5 AF 02 C0 00 01 00 00"));
+  std::vector<uint8_t> management = Hex("40 00 00 00 00 00 00 00 20 00 00 00");
+  management.resize(52, 0);
+  t.Add(131, management);
+  t.Add(136, Hex("5A 5A"));
+  t.Add(221, Hex("03 01 00 01 02 01"),
         {"Reference Code - CPU", "uCode Version", "TXT ACM version"});
   return t.End();
 }

@@ -39,6 +39,11 @@ class PhysicalMemory {
   uint8_t firmware[kFirmwareSize];
   uint8_t top[kTopSize];
   Window windows[kWindowCount];
+
+ private:
+  // The byte backing `address` and how many bytes its range has from there
+  // on; null (and 1) when nothing backs it.
+  uint8_t* Locate(uint64_t address, uint64_t* remaining);
 };
 
 }  // namespace machine
