@@ -74,7 +74,9 @@ std::vector<WalkCase> WalkCases() {
        TableBuilder().Add(1, SystemFields(), kSystemStrings).Add(11, {2}, {"X", "Y"}).End(), 1,
        "HQ8A91BC3001", "", ""});
   cases.push_back({"the table length ends a walk without terminator or count",
-                   TableBuilder().Add(1, SystemFields(), kSystemStrings).Add(2, {1}, {"BOARD"}),
+                   TableBuilder()
+                       .Add(1, SystemFields(), kSystemStrings)
+                       .AddRaw({2, 5, 9, 0, 1, 'B', 'O', 'A', 'R', 'D', 0}),  // a set never ended
                    200, "HQ8A91BC3001", "", ""});
   cases.push_back(
       {"a structure shorter than its header breaks the table",
@@ -147,7 +149,7 @@ TEST_P(EntryPoint, AnythingButAValidAlignedEntryPointIsNoTable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, EntryPoint,
-    ::testing::Values(EntryCase{"checksum", 0xF6A10, 0xF7000, 0x100, 1},
+    ::testing::Values(EntryCase{"checksum", 0xF6A10, 0x100000, 0x100, 1},
                       EntryCase{"not on a 16-byte boundary", 0xF6A18, 0xF7000, 0x100, 0},
                       EntryCase{"past 4 GiB", 0xF6A10, 0xFFFFF000, 0x2000, 0}));
 
