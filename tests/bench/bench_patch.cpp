@@ -35,11 +35,11 @@ std::string Image(size_t size) {
   const uint32_t offset = 87;
   std::memcpy(&image[header + 53], &offset, 4);
   image.replace(marker, 4, "ZQDS");
-  for (uint32_t i = 0; i <= 10; ++i) {
-    const uint32_t entry[4] = {i < 10 ? 0x10000u : 0, 0x10000 * i,
-                               i < 10 ? 0xFFF00000 + 0x10000 * i : 0, i < 10 ? 0x01025A5Au : 0};
+  for (uint32_t i = 0; i < 10; ++i) {
+    const uint32_t entry[4] = {0x10000, 0x10000 * i, 0xFFF00000 + 0x10000 * i, 0x01025A5A};
     std::memcpy(&image[header + offset + 16 * i], entry, 16);
   }
+  std::memset(&image[header + offset + 16 * 10], 0, 16);  // the terminator
   return image;
 }
 
