@@ -3,6 +3,9 @@
 // both must find the same serial number and OEM strings (the updater keeps
 // 31 characters of each).
 #include <filesystem>
+#include <numeric>
+
+#include "os/sim/hardware_profile.h"
 
 #include "firmware/current_identity.h"
 #include "identity_fixture.h"
@@ -89,6 +92,41 @@ TEST_F(AgainstDmidecode, A3xTableIsReadByDmidecodeButHasNoEntryPointForTheUpdate
   ASSERT_EQ(firmware::ReadCurrentIdentity(), core::ResultSuccess);
   EXPECT_STREQ(Id().SystemSerial, "");
   EXPECT_STREQ(Id().BiosFlag, "");
+}
+
+// The form Linux shows under /sys/firmware/dmi/tables/: the entry point
+// keeps the table's real address, where the notebook places it.
+TEST_F(IdentityTest, TheSysfsFilesPutTheTableWhereItsEntryPointSays) {
+  const smbios_test::TableBuilder table = smbios_test::NotebookTable();
+  std::string entry = smbios_test::DumpFile(table).substr(0, 31);
+  const uint32_t address = 0xCFF00000;
+  for (int i = 0; i < 4; ++i) entry[24 + i] = static_cast<char>(address >> (8 * i));
+  entry[21] = 0;
+  entry[21] = static_cast<char>(-std::accumulate(entry.begin() + 16, entry.end(), 0));
+  entry[4] = 0;
+  entry[4] = static_cast<char>(-std::accumulate(entry.begin(), entry.end(), 0));
+  const std::string folder = dumps_.path();
+  ASSERT_TRUE(sim::WriteHostFile(folder + "/smbios_entry_point", entry));
+  ASSERT_TRUE(
+      sim::WriteHostFile(folder + "/DMI", std::string(table.Bytes().begin(), table.Bytes().end())));
+  Boot("win7-x86-phoenix.json", [&](nlohmann::json& j) {
+    j["folder"] = folder;  // the profile names the files relative to it
+    j["hardware"]["smbios"] = {{"entryPoint", "smbios_entry_point"}, {"table", "DMI"}};
+  });
+  ASSERT_EQ(firmware::ReadCurrentIdentity(), core::ResultSuccess);
+  EXPECT_STREQ(Id().SystemSerial, "HQ8A91BC300123Y");
+  EXPECT_EQ(*hardware().memory.At(address), 0);  // type 0 begins the table
+
+  // A table the machine cannot hold where it is asked to be is a profile error.
+  auto m = std::make_unique<machine::Machine>();
+  for (const char* at : {"0xF8000", "0xFFFFF800"}) {
+    nlohmann::json profile = {
+        {"folder", folder},
+        {"hardware",
+         {{"smbios",
+           {{"entryPoint", "smbios_entry_point"}, {"table", "DMI"}, {"tableAddress", at}}}}}};
+    EXPECT_THROW(sim::BuildMachine(profile, m.get()), std::runtime_error) << at;
+  }
 }
 
 }  // namespace
