@@ -303,6 +303,13 @@ std::vector<PatchCase> PatchCases() {
                    0,
                    {{8, {0x14000, 0x80000, 0xFFF7C000, 0x5A5A, 0x22}}},
                    0});
+  // The entry index is 8 bits wide: the walk ends after entry 255.
+  PhoenixLayout endless =
+      Example(std::vector<AreaRow>(300, {0x10000, 0x80000, 0xFFF80000, 0x5A5A, 0x0102}));
+  endless.markerAt = 0x180000;  // both markers before the long table
+  endless.tableOffset = 0x100;
+  cases.push_back(
+      {"a table of more than 256 entries: nothing marked", endless, core::FlashLastArea, 0, {}, 0});
   cases.push_back(
       {"a table that ends at once has no last entry", Example({}), core::FlashLastArea, 0, {}, 0});
   PhoenixLayout small{0xC0000, 0x90000, 0x90100, 0x40, {ten[0], ten[1], ten[2]}};
