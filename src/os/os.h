@@ -55,6 +55,8 @@ class File {
   // Absolute position from the start of the file.
   virtual bool SeekTo(int64_t position) = 0;
   virtual bool SeekToEnd() = 0;
+  // The file's size in bytes now.
+  virtual bool Size(uint64_t* size) = 0;
 };
 using FileHandle = std::unique_ptr<File>;
 

@@ -67,7 +67,7 @@ void OrvStateHeader(void* storage, int driver, uint8_t header[ORV_FILE_HEADER_SI
 /* Where in the model's object the next state write may start: 0 (all of
  * it) for the first write and whenever physical memory may have changed
  * since the last one (a memory write, an SMI answer, or more requests than
- * the log shows), else the offset of the devices behind the 1.1 MiB of
+ * the log shows), else the offset of the devices behind the physical
  * memory. Call after the write succeeded: OrvStateWritten. */
 size_t OrvStateChangedFrom(void* storage);
 void OrvStateWritten(void* storage);

@@ -39,6 +39,8 @@ uint32_t LayoutFingerprint(const machine::Machine& m) {
   f.Add(sizeof m.disks);
   f.Add(sizeof m.log[0]);
   f.AddOffset(&m, &m.memory.top);
+  f.AddOffset(&m, &m.memory.windows);
+  f.Add(sizeof m.memory.windows[0]);
   f.AddOffset(&m, &m.kbc);
   f.AddOffset(&m, &m.kbc.behaviour);
   f.AddOffset(&m, &m.kbc.commandByte);

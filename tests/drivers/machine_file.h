@@ -14,7 +14,7 @@
 namespace machine_file {
 
 constexpr uint32_t kHeaderSize = 32;
-constexpr uint32_t kFormatVersion = 1;
+constexpr uint32_t kFormatVersion = 2;  // 2: memory windows
 constexpr uint32_t kFileSize = kHeaderSize + sizeof(machine::Machine);
 
 enum class Kind : uint32_t { kImage = 1, kState = 2 };

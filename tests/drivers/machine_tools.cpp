@@ -184,6 +184,10 @@ std::string DescribeState(const MachineFile& state, const MachineFile* image) {
                 before->memory.firmware, sizeof m.memory.firmware);
     ByteChanges(&out, "memory", machine::PhysicalMemory::kTopBase, m.memory.top, before->memory.top,
                 sizeof m.memory.top);
+    for (uint32_t w = 0; w < machine::PhysicalMemory::kWindowCount; ++w) {
+      const machine::PhysicalMemory::Window& now = m.memory.windows[w];
+      ByteChanges(&out, "memory", now.base, now.bytes, before->memory.windows[w].bytes, now.size);
+    }
   }
   // The ring keeps the last kLogSize records; older ones are counted only.
   const uint32_t kept =

@@ -1,6 +1,5 @@
 #include "hw_fixture.h"
 
-#include <fstream>
 #include <sstream>
 
 #include "app/sequence_state.h"
@@ -11,12 +10,12 @@ namespace hwtest {
 
 sim::Profile LoadProfile(const std::string& name,
                          const std::function<void(nlohmann::json&)>& edit) {
-  std::ifstream in(std::string(ORV_SOURCE_DIR) + "/profiles/" + name);
-  EXPECT_TRUE(in) << "profile " << name;
-  nlohmann::json json = nlohmann::json::parse(in);
-  if (edit) edit(json);
   sim::Profile profile;
   std::string error;
+  EXPECT_TRUE(sim::LoadProfile(std::string(ORV_SOURCE_DIR) + "/profiles/" + name, &profile, &error))
+      << error;
+  nlohmann::json json = profile.json;
+  if (edit) edit(json);
   EXPECT_TRUE(sim::ParseProfile(json.dump(), &profile, &error)) << error;
   return profile;
 }
