@@ -2,6 +2,7 @@
 // operations against the simulated hardware, on each driver kind, with
 // dead and slow devices.
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ using hwtest::HwTest;
 
 // (port, value) of the port writes the machine saw, in order, for ports in `ports`.
 std::vector<std::pair<uint16_t, uint8_t>> PortWrites(const machine::Machine& m,
-                                                     std::initializer_list<uint16_t> ports) {
+                                                     const std::vector<uint16_t>& ports) {
   std::vector<std::pair<uint16_t, uint8_t>> writes;
   const uint32_t first =
       m.logged > machine::Machine::kLogSize ? m.logged - machine::Machine::kLogSize : 0;
@@ -186,16 +187,22 @@ TEST_F(Opened, MailboxCommandCostAndReply) {
   EXPECT_EQ(buffer[15], 14);
 }
 
-TEST_F(Opened, InactiveMailboxLeavesAutoOnToTheKeyboardController) {
-  Start("win7-x86-phoenix.json",
-        [](nlohmann::json& j) { j["hardware"]["superIo"]["mailbox"]["active"] = 0; });
-  EXPECT_EQ(hw::LocateEcMailbox(0x2E), 0);
-  EXPECT_EQ(hw::Hw().EcMailboxBase, 0);
-  ASSERT_TRUE(hw::SendEcAutoOnCommand());
-  EXPECT_TRUE(hardware().kbc.autoOnArmed);
-  EXPECT_FALSE(hardware().superIo.autoOnArmed);
-  EXPECT_FALSE(hardware().kbc.held);
-  hw::CloseDriver();
+// An inactive device, or a base whose data port would leave the port space,
+// leaves the auto-on command to the keyboard controller.
+TEST_F(Opened, NoUsableMailboxLeavesAutoOnToTheKeyboardController) {
+  for (const auto& [active, base] : {std::pair<int, const char*>{0, "0x900"}, {1, "0xFFFF"}}) {
+    Start("win7-x86-phoenix.json", [&](nlohmann::json& j) {
+      j["hardware"]["superIo"]["mailbox"]["active"] = active;
+      j["hardware"]["superIo"]["mailbox"]["base"] = base;
+    });
+    EXPECT_EQ(hw::LocateEcMailbox(0x2E), active);
+    EXPECT_EQ(hw::Hw().EcMailboxBase, 0);
+    ASSERT_TRUE(hw::SendEcAutoOnCommand());
+    EXPECT_TRUE(hardware().kbc.autoOnArmed);
+    EXPECT_FALSE(hardware().superIo.autoOnArmed);
+    EXPECT_FALSE(hardware().kbc.held);
+    hw::CloseDriver();
+  }
   EXPECT_EQ(hw::ReadChipId(0x6C2), 0xFF);  // nothing answers there
 }
 
@@ -210,28 +217,42 @@ TEST_F(Opened, ActiveMailboxArmsAutoOnThroughTheMailbox) {
             std::string::npos);
 }
 
-TEST_F(Opened, SwSmiLevelDecidesUsability) {
-  Start("win7-x86-phoenix.json",
-        [](nlohmann::json& j) { j["hardware"]["swSmi"]["level"] = "0x23"; });
-  EXPECT_FALSE(hw::LocateSwSmi());
-  EXPECT_EQ(hw::Hw().swSmi.level, 0x23);  // found, kept, but not usable
-  hw::CloseDriver();
-  Start("win7-x86-phoenix.json");
-  EXPECT_TRUE(hw::LocateSwSmi());
-  EXPECT_EQ(hw::Hw().swSmi.MailboxAddress(), 0xFF800u);
-}
-
-TEST_F(Opened, SwSmiRecordCutOffByTheEndOfTheAreaIsAbsent) {
-  // "SwSmi@" at 0xFFFF0 is found by the search but its 17 bytes overrun.
-  Start("win7-x86-phoenix.json",
-        [](nlohmann::json& j) { j["hardware"]["swSmi"]["recordAddress"] = "0xFFFF0"; });
-  EXPECT_FALSE(hw::LocateSwSmi());
-  EXPECT_EQ(hw::Hw().swSmi.level, 0);
+// The record's place and level decide whether the firmware is called at
+// all; without a usable record nothing is written to port 0 or address 0.
+TEST_F(Opened, SwSmiRecordPlaceAndLevelDecideUsability) {
+  const struct {
+    const char* address;
+    const char* level;
+    bool usable;
+  } rows[] = {
+      {"0xFE000", "0x24", true},
+      {"0xFE000", "0x23", false},
+      {"0xFFFEF", "0x24", true},   // ends exactly at the end of the area read
+      {"0xFFFF0", "0x24", false},  // cut off by it
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.address + std::string(" ") + row.level);
+    Start("win7-x86-phoenix.json", [&](nlohmann::json& j) {
+      j["hardware"]["swSmi"]["recordAddress"] = row.address;
+      j["hardware"]["swSmi"]["level"] = row.level;
+    });
+    uint8_t reply[16];
+    EXPECT_FALSE(hw::CallSwSmi(4, reply, 0));  // before the record was looked for
+    EXPECT_EQ(hw::LocateSwSmi(), row.usable);
+    EXPECT_EQ(hw::CallSwSmi(4, reply, 0), row.usable);
+    EXPECT_EQ(hardware().smi.calls, row.usable ? 1u : 0u);
+    EXPECT_EQ(PortWrites(hardware(), {0, 0xB2}).size(), row.usable ? 3u : 0u);
+    hw::CloseDriver();
+  }
 }
 
 TEST_F(Opened, SwSmiRepliesWithAndWithoutTerminator) {
-  Start("win7-x86-phoenix.json",
-        [](nlohmann::json& j) { j["hardware"]["swSmi"]["model"] = "ABCDEFGHIJKLMNOP"; });
+  // A handler that answers a moment after the trigger: the call is closed
+  // only once the reply is there.
+  Start("win7-x86-phoenix.json", [](nlohmann::json& j) {
+    j["hardware"]["swSmi"]["model"] = "ABCDEFGHIJKLMNOP";
+    j["hardware"]["swSmi"]["handler"] = {{"slowMicros", 300}};
+  });
   ASSERT_TRUE(hw::LocateSwSmi());
   uint8_t reply[17];
   std::memset(reply, 0x5A, sizeof reply);
@@ -265,6 +286,168 @@ TEST_F(Opened, SmiHandlerThatNeverAnswersEndsWithinItsLimitAndClosesTheCall) {
   EXPECT_EQ(LogCount("Timeout: software SMI reply"), 1);
   for (uint8_t b : reply) EXPECT_EQ(b, 0);
   EXPECT_FALSE(hardware().smi.open);
+}
+
+// A write the driver drops (refused past its re-send bound) inside a
+// sequence: the sequence sends nothing more of its own, still releases or
+// closes what it opened (with the longer bound of restoring writes), and
+// reports failure.
+struct DroppedWrite {
+  const char* what;
+  uint16_t port;
+  uint32_t after, count;  // the window of refused writes to the port
+  std::function<bool()> operation;
+  std::vector<std::pair<uint16_t, uint8_t>> written;  // to the ports below
+  std::vector<uint16_t> ports;
+  std::function<void(machine::Machine&)> check;
+};
+
+// With a request costing 5 ms, a refused write is re-sent 20 times (100 ms),
+// a restoring one 200 times (1 s), and the request log keeps the sequence.
+constexpr uint32_t kRequestMicros = 5000;
+// Drops the next normal write, leaving refusals that a restoring write outlasts.
+constexpr uint32_t kDrops = 30;
+// Outlasts even a restoring write.
+constexpr uint32_t kRefusesAll = 1000;
+
+TEST_F(Opened, ADroppedWriteEndsTheSequenceButNotTheRelease) {
+  uint8_t buffer[16] = {0x42, 0, 0xA0, 0xA1};
+  const DroppedWrite cases[] = {
+      {"EC prefix",
+       0x64,
+       1,
+       kDrops,
+       [] { return hw::WriteEcByte(0xE887, 1); },
+       {{0x64, 0xB1}, {0x64, 0xB2}},
+       {0x60, 0x64},
+       [](machine::Machine& m) { EXPECT_EQ(m.kbc.violations, 0u); }},
+      {"EC address",
+       0x60,
+       1,
+       kDrops,
+       [] { return hw::WriteEcByte(0xE887, 1); },
+       {{0x64, 0xB1}, {0x64, 0xBE}, {0x60, 0x81}, {0x64, 0xB2}},
+       {0x60, 0x64},
+       [](machine::Machine& m) { EXPECT_EQ(m.kbc.ecRam[0xE887], 0); }},
+      {"EC read address",
+       0x60,
+       1,
+       kDrops,
+       [] { return hw::ReadEcByte(0xE887) >= 0; },
+       {{0x64, 0xB1}, {0x64, 0xBE}, {0x60, 0x80}, {0x64, 0xB2}},
+       {0x60, 0x64},
+       [](machine::Machine& m) { EXPECT_EQ(m.kbc.ecReads, 0u); }},
+      {"auto-on command",
+       0x60,
+       0,
+       kDrops,
+       [] { return hw::SendEcAutoOnCommand(); },
+       {{0x64, 0xB1}, {0x64, 0xBE}, {0x64, 0xB2}},
+       {0x60, 0x64},
+       [](machine::Machine& m) { EXPECT_FALSE(m.kbc.autoOnArmed); }},
+      {"release",
+       0x64,
+       2,
+       kRefusesAll,
+       [] { return hw::WriteEcByte(0xE887, 1); },
+       {{0x64, 0xB1}, {0x64, 0xBE}, {0x60, 0x81}, {0x60, 0xE8}, {0x60, 0x87}, {0x60, 0x01}},
+       {0x60, 0x64},
+       [](machine::Machine& m) {
+         EXPECT_TRUE(m.kbc.held);  // logged, and reported
+         EXPECT_EQ(m.kbc.ecRam[0xE887], 1);
+       }},
+      {"mailbox data register",
+       0x900,
+       2,
+       kDrops,
+       [&] { return hw::LocateEcMailbox(0x2E) && hw::EcMailboxCommand(buffer) == 0; },
+       {{0x900, 0x82}, {0x900, 0x84}, {0x901, 0xA0}},
+       {0x900, 0x901},
+       [](machine::Machine& m) {
+         EXPECT_EQ(m.superIo.registers[0x84], 0xA0);  // 0xA1 did not land there
+         EXPECT_EQ(m.superIo.commands, 0u);
+       }},
+      {"mailbox command register",
+       0x900,
+       15,
+       kDrops,
+       [&] { return hw::LocateEcMailbox(0x2E) && hw::EcMailboxCommand(buffer) == 0; },
+       {},
+       {},
+       [&](machine::Machine& m) {
+         EXPECT_EQ(m.superIo.commands, 0u);
+         EXPECT_EQ(buffer[2], 0xA0);  // no reply copied
+       }},
+      {"SMI open",
+       0xB2,
+       0,
+       kDrops,
+       [] {
+         uint8_t reply[16];
+         return hw::LocateSwSmi() && hw::CallSwSmi(4, reply, 0);
+       },
+       {{0xB2, 0xE1}},
+       {0xB2},
+       [](machine::Machine& m) {
+         EXPECT_EQ(m.smi.calls + m.smi.violations, 0u);
+         EXPECT_FALSE(m.smi.open);
+       }},
+      {"SMI close",
+       0xB2,
+       2,
+       kRefusesAll,
+       [] {
+         uint8_t reply[16];
+         return hw::LocateSwSmi() && hw::CallSwSmi(4, reply, 0);
+       },
+       {{0xB2, 0xE0}, {0xB2, 0xEF}},
+       {0xB2},
+       [](machine::Machine& m) { EXPECT_TRUE(m.smi.open); }},
+      {"configuration device select",
+       0x2E,
+       1,
+       kDrops,
+       [] { return hw::LocateEcMailbox(0x2E); },
+       {{0x2E, 0x55}, {0x2E, 0xAA}},
+       {0x2E, 0x2F},
+       [](machine::Machine& m) {
+         EXPECT_EQ(m.superIo.violations, 0u);
+         EXPECT_FALSE(m.superIo.inConfiguration);
+         EXPECT_EQ(hw::Hw().EcMailboxBase, 0);
+       }},
+  };
+  for (const DroppedWrite& c : cases) {
+    SCOPED_TRACE(c.what);
+    Start("win7-x86-phoenix.json", [&](nlohmann::json& j) {
+      j["drivers"]["refuseWrites"] = {{"port", c.port}, {"after", c.after}, {"count", c.count}};
+      j["drivers"]["requestMicros"] = kRequestMicros;
+    });
+    EXPECT_FALSE(c.operation());
+    if (!c.ports.empty()) {
+      EXPECT_EQ(PortWrites(hardware(), c.ports), c.written);
+    }
+    c.check(hardware());
+    EXPECT_EQ(LogCount("Timeout: driver refused port request"), c.count == kDrops ? 1 : 0);
+    EXPECT_EQ(LogCount("Timeout: driver refused a port request that restores a device"),
+              c.count == kDrops ? 0 : 1);
+    hw::CloseDriver();
+  }
+}
+
+// The byte taken while holding goes back even when the refusals that
+// dropped a byte of the sequence are still going on.
+TEST_F(Opened, ARestoringWriteOutlastsTheRefusalsThatDroppedTheSequence) {
+  Start("win7-x86-phoenix.json", [](nlohmann::json& j) {
+    j["hardware"]["keyboardController"]["pending"] = {{"data", "0x12"}, {"aux", true}};
+    j["drivers"]["refuseWrites"] = {{"port", "0x60"}, {"after", 1}, {"count", kDrops}};
+    j["drivers"]["requestMicros"] = kRequestMicros;
+  });
+  EXPECT_FALSE(hw::WriteEcByte(0xE887, 0x01));
+  using W = std::pair<uint16_t, uint8_t>;
+  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}),
+            (std::vector<W>{{0x64, 0xB1}, {0x64, 0xBE}, {0x60, 0x81}, {0x64, 0xB4}, {0x60, 0x12}}));
+  EXPECT_FALSE(hardware().kbc.held);
+  EXPECT_EQ(hardware().kbc.OutputCount(), 1u);
 }
 
 TEST_F(HwTest, GlobalSmiEnableIsSetOnlyWhenClear) {

@@ -6,6 +6,7 @@
 #include "hw/chipset.h"
 #include "hw/device_requests.h"
 #include "hw/hardware_state.h"
+#include "hw/memory_search.h"
 #include "hw/wait_limit.h"
 #include "hw_fixture.h"
 
@@ -129,6 +130,7 @@ TEST_F(RequestBytes, TorqMemoryRecords) {
   const uint8_t data[3] = {'C', 'X', 4};
   hw::WritePhysical({0xFF800, 1, 3, const_cast<uint8_t*>(data)});  // the high half is dropped
   EXPECT_EQ(Only().input, (Bytes{0, 0xF8, 0x0F, 0, 0, 3, 0, 0, 0, 'C', 'X', 4}));
+  EXPECT_EQ(Only().outputSize, 3u);  // the caller's buffer
 }
 
 TEST_F(RequestBytes, KmdfRecordsPointAtTheirOwnDataAndOpenPerRequest) {
@@ -177,6 +179,30 @@ TEST_F(RequestBytes, KmdfThatCannotBeOpenedReadsAllOnesAndLeavesMemoryBuffers) {
   EXPECT_TRUE(recorder_.sent.empty());
 }
 
+TEST_F(RequestBytes, KmdfReadThatTheDriverRefusesGivesAllOnes) {
+  Use(true, false, true, 0);
+  recorder_.refuse = true;
+  EXPECT_EQ(hw::ReadPort16(0x430), 0xFFFF);
+  EXPECT_TRUE(hw::Hw().portFailed);
+  EXPECT_EQ(recorder_.sent.size(), 1u);  // sent once, never again
+}
+
+// Record sizes are 32-bit sums: a length near 4 GiB would wrap them.
+TEST_F(RequestBytes, MemoryRangesBeyondSixteenMebibytesAreNotSent) {
+  for (bool vista : {false, true}) {
+    Use(vista, !vista, true, 1);
+    std::vector<uint8_t> buffer(hw::kMaxPhysicalTransfer + 1);
+    hw::ReadPhysical({0, 0, hw::kMaxPhysicalTransfer + 1, buffer.data()});
+    hw::WritePhysical({0, 0, hw::kMaxPhysicalTransfer + 1, buffer.data()});
+    hw::WritePhysical({0, 0, 0xFFFFFFF8u, buffer.data()});
+    EXPECT_EQ(hw::FindSignature(0, 0xFFFFFFF0u, "DEVEL", 1), 0u);
+    EXPECT_TRUE(recorder_.sent.empty());
+    hw::ReadPhysical({0, 0, hw::kMaxPhysicalTransfer, buffer.data()});
+    EXPECT_EQ(Only().outputSize, hw::kMaxPhysicalTransfer + (vista ? 16 : 0));
+    recorder_.sent.clear();
+  }
+}
+
 TEST_F(RequestBytes, AddMemRecords) {
   Use(false, false, true, 0);
   hw::WritePort8(0x64, 0xB1);
@@ -201,6 +227,7 @@ TEST_F(RequestBytes, AddMemRecords) {
   hw::WritePhysical({0x12345678, 0x9, 2, data});
   EXPECT_EQ(Only().code, 0x222050u);
   EXPECT_EQ(Only().input, Cat({Le32(0x12345678), Le32(9), Bytes{0xAB, 0xCD}}));
+  EXPECT_EQ(Only().outputSize, 2u);  // the caller's buffer
 }
 
 TEST_F(RequestBytes, MemIoVxdRecordsCarryWidthAndValueAddress) {

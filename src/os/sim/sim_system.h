@@ -2,6 +2,9 @@
 // of the simulated notebook.
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "os/os.h"
 #include "os/sim/profile.h"
 #include "os/sim/transcript.h"
@@ -20,11 +23,15 @@ class SimSystem : public os::System {
   uint16_t SystemDefaultLanguage() override { return profile_->language; }
   bool QueryPowerStatus(os::PowerStatus* status) override;
   void WriteStandardError(std::string_view text) override;
+  // Objects the profile names are held by other processes; an object this process takes stays
+  // taken as long as the notebook runs.
+  os::Claim ClaimMachineWide(const std::string& name) override;
   [[noreturn]] void ExitProcess(uint32_t code) override;
 
  private:
   Profile* profile_;
   Transcript* transcript_;
+  std::set<std::string> taken_;
 };
 
 }  // namespace sim
