@@ -73,6 +73,11 @@ e2e_reboot() {
     e2e_fail "$family: $family_driver did not start: $(tr -d '\r' <"$out/$family-start-$family_driver.txt")"
 }
 
+# e2e_json TEXT: TEXT with its backslashes doubled, for a JSON string.
+e2e_json() {
+  printf '%s' "$1" | sed 's/\\/\\\\/g'
+}
+
 # e2e_regex TEXT: TEXT as a literal in an xdotool name pattern.
 e2e_regex() {
   printf '%s' "$1" | sed 's/[][\\.*^$()+?{}|]/\\&/g'
@@ -196,7 +201,10 @@ e2e_observe() {
 #   E2E_LANG     the locale the run sees (default en_US.UTF-8)
 #   E2E_WINEDEBUG  Wine's debug channels for this run (their lines stay in run.wine)
 #   E2E_PARITY   0: the simulated route cannot model this case; no comparison
-# Leaves DIR=$out/$family/CASE with observed.txt, native.txt, screenshots/.
+#   E2E_SETUP    a command run after the reboot, before the updater (in this shell)
+#   E2E_TEMP     the TEMP the updater is given instead of the prefix's (a Windows path)
+# Leaves DIR=$out/$family/CASE with observed.txt, native.txt, screenshots/ and
+# start/, the empty folder the updater is started in.
 e2e_run() {
   _case=$1 _package=$2 _patch=$3
   shift 3
@@ -209,10 +217,14 @@ e2e_run() {
     mkdir -p "$temp_host"
   fi
   rm -f "$stage"/state-*.bin
+  [ -n "${E2E_SETUP:-}" ] && eval "$E2E_SETUP"
   _lang=${E2E_LANG:-en_US.UTF-8}
+  _env=${E2E_TEMP:+-e TEMP=$E2E_TEMP}
   _started=$(date +%s.%N)
-  WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG} LANG=$_lang LC_ALL=$_lang wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/code.txt")" -t 120000 \
-    "$_package" "$@" >"$dir/run.wine" 2>&1 &
+  mkdir -p "$dir/start"
+  (cd "$dir/start" && WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG} LANG=$_lang LC_ALL=$_lang \
+    exec wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/code.txt")" -t 120000 $_env \
+    "$_package" "$@" >"$dir/run.wine" 2>&1) &
   _run=$!
   e2e_answer_boxes "$dir" "${E2E_CANCEL:-}" "${E2E_DIALOG:-0}"
   wait $_run
@@ -224,7 +236,7 @@ e2e_run() {
   [ -n "${E2E_CANCEL:-}" ] && _answers="\"messageBoxes\": [{\"titleContains\": \"${E2E_CANCEL}\", \"answer\": \"Cancel\"}],"
   _language=0x0409
   case $_lang in fr_FR*) _language=0x040C ;; de_DE*) _language=0x0407 ;; esac
-  _wine="\"environment\": {\"TEMP\": \"$(printf '%s' "$temp_win" | sed 's/\\/\\\\/g')\"},
+  _wine="\"environment\": {\"TEMP\": \"$(e2e_json "${E2E_TEMP:-$temp_win}")\"},
     \"power\": {\"acLine\": 1, \"battery\": 255}, $_answers
     \"windows\": {\"wow64\": $family_wow64, \"language\": \"$_language\"}"
   "$e2e_native_run" "$family_profile" "{$_wine${_patch:+, $_patch}}" "$_package" "$family_kind_now" -- "$@" \

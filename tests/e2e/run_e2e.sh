@@ -20,7 +20,7 @@ out=$e2e/e2e_output
 # A run cut short must not leave the session's wine server and drivers up.
 trap '[ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null; wineserver -w; }' EXIT
 trap 'exit 2' INT TERM
-cp "$windows/tests/wine/launcher.exe" "$programs/" || exit 1
+cp "$windows/tests/wine/launcher.exe" "$windows/tests/wine/exit_with.exe" "$programs/" || exit 1
 for tool in "$e2e_make_image" "$e2e_print_state" "$e2e_native_run" "$e2e_orvpack"; do
   if [ ! -x "$tool" ]; then
     echo "SKIPPED: $tool is missing; build the native preset first"
@@ -87,6 +87,14 @@ poke "$pkg_damaged" "$crc_byte" "\\$(printf '%03o' $(( $(od -An -tu1 -j "$crc_by
 "$e2e_orvpack" verify "$pkg_damaged" >"$out/packages/damaged.txt" 2>&1 &&
   e2e_fail "the damaged package passes verification"
 
+# hold_in_temp NAME: another process creates %TEMP%\NAME and holds it open
+# (until the next reboot ends it).
+hold_in_temp() {
+  wine "$programs/exit_with.exe" hold "$temp_win\\$1" >/dev/null 2>&1 &
+  _tries=100
+  while [ ! -e "$temp_host/$1" ] && [ "$_tries" -gt 0 ]; do sleep 0.1; _tries=$((_tries - 1)); done
+}
+
 # ---- Windows 7, 64-bit: TORQ with the 17-byte layout, and the start-up cases.
 if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" TORQ torq; then
   e2e_run matrix "$pkg_ready" '' /BBL
@@ -139,6 +147,50 @@ if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" T
   e2e_run no_magic "$pkg_no_magic" ''
   e2e_expect "exit 0x8000000E" "box [Fail : Invalid Option] Invalid Option.\\nCheck the option. (type 0x10, owner none, answer 1)"
   e2e_expect_not "__Orvanta_Update"
+
+  # A TEMP that names a missing folder: nothing is written anywhere, not even
+  # into the folder the package was started from.
+  E2E_TEMP='C:\gone' E2E_KIND=none e2e_run missing_temp "$pkg_ready" '"fileSystem": {"createTemp": false}'
+  e2e_expect "exit 0x8000000F" "box [Fail : Directory] Fail to create directory. (type 0x10, owner none, answer 1)"
+  [ -z "$(ls -A "$dir/start")" ] || e2e_fail "win7-64/missing_temp: left in the start folder: $(ls -A "$dir/start")"
+
+  # The work directory's name is a link to another folder (Wine shows a
+  # linked folder as a reparse point): nothing of that folder is deleted.
+  precious='C:\orvanta-test\precious'
+  E2E_SETUP='mkdir -p "$stage/precious" && echo keep >"$stage/precious/keep.txt" &&
+    ln -s "$stage/precious" "$temp_host/__Orvanta_Update"' \
+    e2e_run linked_work_directory "$pkg_ready" "\"fileSystem\": {
+      \"files\": {\"$(e2e_json "$precious\\keep.txt")\": \"keep\"},
+      \"links\": {\"$(e2e_json "$temp_win\\__Orvanta_Update")\": \"$(e2e_json "$precious")\"}}"
+  e2e_expect "exit 0x8000000F" "work-entry keep.txt" \
+    "box [Fail : Directory] Creating directory failed. (type 0x10, owner none, answer 1)"
+
+  # A second update while the first waits at its confirmation ends at once
+  # with 0x80000002 and touches nothing; NoMessageBox in its header silences
+  # its message.
+  dir=$out/$family/second_update
+  mkdir -p "$dir/screenshots"
+  e2e_reboot
+  rm -rf "$temp_host" && mkdir -p "$temp_host"
+  wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/first.txt")" -t 120000 "$pkg_ready" >"$dir/first.wine" 2>&1 &
+  first=$!
+  orv_wait_window Warning 60 $first >/dev/null || e2e_fail "win7-64/second_update: the first run asks nothing"
+  before=$(ls -A "$temp_host"; cat "$temp_host/DebugLog.txt")
+  code=$(orv_exit_code "$programs/launcher.exe" "$dir/silent.txt" -t 60000 "$pkg_silent")
+  [ "$code" = 0x80000002 ] || e2e_fail "win7-64/second_update: a silent second run ended with '$code'"
+  wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/second.txt")" -t 60000 "$pkg_ready" >"$dir/second.wine" 2>&1 &
+  second=$!
+  orv_answer_box "Fail : Update Running" 60 "$dir/screenshots/update_running.png" Return $second ||
+    e2e_fail "win7-64/second_update: no \"Fail : Update Running\" box"
+  wait $second
+  [ "$(tr -d '\r' <"$dir/second.txt")" = "exit code 0x80000002" ] ||
+    e2e_fail "win7-64/second_update: the second run: '$(cat "$dir/second.txt")'"
+  [ "$(ls -A "$temp_host"; cat "$temp_host/DebugLog.txt")" = "$before" ] ||
+    e2e_fail "win7-64/second_update: %TEMP% changed"
+  orv_answer_box Warning 10 "$dir/screenshots/first_cancelled.png" Escape $first
+  wait $first
+  [ "$(tr -d '\r' <"$dir/first.txt")" = "exit code 0x00000000" ] ||
+    e2e_fail "win7-64/second_update: the first run: '$(cat "$dir/first.txt")'"
   e2e_family_end
 fi
 
@@ -201,6 +253,15 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
   calls=$(e2e_service_calls | tr '\n' ' ')
   [ "$calls" = "ControlService DeleteService CreateServiceW StartServiceW " ] ||
     e2e_fail "xp/stale: service calls '$calls', expected the old one stopped and deleted before the new one"
+
+  # Another process holds %TEMP%\AddMem.sys and no ADDMEM runs: the file may
+  # have been planted, and nothing is installed from it.
+  held="$(e2e_json "$temp_win\\AddMem.sys")"
+  E2E_SETUP='hold_in_temp AddMem.sys' E2E_KIND=none E2E_WINEDEBUG=-all,+service \
+    e2e_run held_driver_file "$pkg_ready" "\"fileSystem\": {\"files\": {\"$held\": \"\"}, \"held\": [\"$held\"]}"
+  e2e_expect "exit 0x80000003" "temp-entry AddMem.sys" \
+    "box [Fail : Unpack] File Extraction failed.\\n\\nProgram will be terminated. (type 0x10, owner none, answer 1)"
+  grep -q ':trace:service:CreateServiceW ' "$dir/run.wine" && e2e_fail "xp/held_driver_file: a service was created"
 
   # No "AddMem.sys" member: the unpack failure before anything else.
   E2E_KIND=none e2e_run no_addmem "$pkg_no_addmem" ''

@@ -6,6 +6,10 @@
 //   --exit CODE                 leave at once through the seam with CODE
 //   --message-box TITLE         show an error box titled TITLE, then leave
 //                               with 0x80000000 + the button pressed
+//   --claim NAME                leave with the os::Claim of the machine-wide NAME
+//   --write FILE                write 5000 bytes to FILE through the seam, then
+//                               leave with the bytes written, + 0x80000000 when
+//                               the write was reported as failed
 #include <windows.h>
 
 #include <cstdio>
@@ -97,6 +101,15 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(option, "--message-box")) {
       const int button = os::Os().ui->ShowMessageBox(0, "Answer this box.", value, 0x10);
       os::Os().system->ExitProcess(0x80000000u | static_cast<uint32_t>(button));
+    } else if (!std::strcmp(option, "--claim")) {
+      os::Os().system->ExitProcess(static_cast<uint32_t>(os::Os().system->ClaimMachineWide(value)));
+    } else if (!std::strcmp(option, "--write")) {
+      os::FileHandle file = os::Os().files->Open(value, os::Access::kWrite,
+                                                 os::Disposition::kCreateAlways, os::Share::kNone);
+      static const char kBlock[5000] = {};
+      uint32_t written = 0;
+      const bool ok = file && file->Write(kBlock, sizeof kBlock, &written);
+      os::Os().system->ExitProcess((ok ? 0 : 0x80000000u) | written);
     } else if (!std::strcmp(option, "--only")) {
       only = value;
     } else if (!std::strcmp(option, "--updater")) {
