@@ -73,6 +73,17 @@ e2e_reboot() {
     e2e_fail "$family: $family_driver did not start: $(tr -d '\r' <"$out/$family-start-$family_driver.txt")"
 }
 
+# e2e_driver_checks CASES [CLIENT]: the test driver's own checks
+# (driver_client's cases CASES) against the driver the family has running,
+# with the family's machine image and width.
+e2e_driver_checks() {
+  _wide=0
+  [ "$family_wow64" = true ] && _wide=1
+  orv_wine_run "$out/$family-$1.out" "$out/$family-$1.err" "${2:-$programs/driver_client.exe}" \
+    --image 'C:\orvanta-test\machine.bin' --wow64 $_wide --only "$1"
+  orv_checks_passed "$out/$family-$1.out" || { e2e_fail "$family: driver checks $1"; cat "$out/$family-$1.out"; }
+}
+
 # e2e_json TEXT: TEXT with its backslashes doubled, for a JSON string.
 e2e_json() {
   printf '%s' "$1" | sed 's/\\/\\\\/g'

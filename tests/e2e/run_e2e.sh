@@ -20,7 +20,13 @@ out=$e2e/e2e_output
 # A run cut short must not leave the session's wine server and drivers up.
 trap '[ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null; wineserver -w; }' EXIT
 trap 'exit 2' INT TERM
-cp "$windows/tests/wine/launcher.exe" "$windows/tests/wine/exit_with.exe" "$programs/" || exit 1
+cp "$windows/tests/wine/launcher.exe" "$windows/tests/wine/exit_with.exe" \
+  "$windows/tests/drivers/driver_client.exe" "$programs/" || exit 1
+# Wine loads a driver that imports anything but ntoskrnl as an ordinary DLL.
+for kind in ADDMEM TORQ KMDFMEMIO MEMIOVXD; do
+  imports=$(${ORV_OBJDUMP:-i686-w64-mingw32-objdump} -p "$drivers/$kind.SYS" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
+  [ "$imports" = "ntoskrnl.exe " ] || e2e_fail "$kind.SYS imports '$imports'"
+done
 for tool in "$e2e_make_image" "$e2e_print_state" "$e2e_native_run" "$e2e_orvpack"; do
   if [ ! -x "$tool" ]; then
     echo "SKIPPED: $tool is missing; build the native preset first"
@@ -102,6 +108,7 @@ if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" T
     e2e_fail "win7-64/matrix: no OK/Cancel confirmation with the information icon"
   e2e_expect "exit $unfinished" "work-entry R0123.WPH" "work-entry SWinFlash_64.exe" \
     "state 0 torq memory-read code=0x9C41200C target=0xF0000 width=0 value=0x10000"
+  e2e_driver_checks nt_torq
 
   # Cancel at the confirmation: exit 0, nothing extracted.
   E2E_CANCEL=Warning e2e_run cancel "$pkg_ready" ''
@@ -200,6 +207,7 @@ if e2e_family win7-32 win32 win7 "$source_root/profiles/win7-x86-phoenix.json" T
   # The 9-byte layout: the driver, asking the caller's width, refuses the 17-byte one.
   e2e_expect "exit $unfinished" "state refused torq=0 kmdfmemio=0 addmem=0 memiovxd=0" \
     "state 0 torq memory-read code=0x9C41200C target=0xF0000 width=0 value=0x10000"
+  e2e_driver_checks nt_torq
   family_driver=none E2E_KIND=none e2e_run no_driver "$pkg_ready" '"drivers": {"torq": false}'
   e2e_expect "exit 0xFFFFFFFF" \
     "box [Driver Load Fail] Fail to update.\\nCheck if LMX(Lumivex) is installed.\\nLMX must be installed to update BIOS. (type 0x10, owner none, answer 1)"
@@ -211,6 +219,7 @@ fi
 if e2e_family vista win64 vista "$source_root/profiles/vista-x64-phoenix.json" KMDFMEMIO kmdfmemio; then
   e2e_run matrix "$pkg_ready" '' /BBL
   e2e_expect "exit $unfinished"
+  e2e_driver_checks nt_kmdfmemio
   family_driver=none E2E_KIND=none e2e_run no_driver_silent "$pkg_silent" '"drivers": {"kmdfmemio": false}'
   e2e_expect "exit 0xFFFFFFFF"
   grep -q '^box \[Driver Load Fail\] ' "$dir/observed.txt" || e2e_fail "vista/no_driver_silent: no \"Driver Load Fail\" box"
@@ -237,6 +246,7 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
   total=$(sed -n 's/^state log total=\([0-9]*\) .*/\1/p' "$dir/observed.txt")
   [ -n "$first_total" ] && [ "${total:-0}" -eq $((first_total * 2)) ] ||
     e2e_fail "xp/same_boot: request log total '$total' after '$first_total' in the first run"
+  e2e_driver_checks nt_addmem  # the ADDMEM the updater installed still runs
 
   # After a reboot a stale registration with another driver path is removed
   # and the service created again from %TEMP%.
@@ -293,6 +303,10 @@ fi
 if e2e_family win98 win32 win98 "$source_root/profiles/win98-phoenix.json" MEMIOVXD memiovxd; then
   e2e_run matrix "$pkg_ready" '' /BBL
   e2e_expect "exit $unfinished"
+  e2e_driver_checks nt_memiovxd
+  cp "$programs/driver_client.exe" "$programs/driver_client_win98.exe"
+  orv_wine_version win98 driver_client_win98.exe
+  e2e_driver_checks win9x_memiovxd "$programs/driver_client_win98.exe"
   e2e_family_end
 fi
 

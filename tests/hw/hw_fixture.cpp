@@ -1,65 +1,44 @@
 #include "hw_fixture.h"
 
-#include <fstream>
 #include <sstream>
-
-#include "app/sequence_state.h"
-#include "core/shared_state.h"
-#include "hw/hardware_state.h"
 
 namespace hwtest {
 
 sim::Profile LoadProfile(const std::string& name,
                          const std::function<void(nlohmann::json&)>& edit) {
-  std::ifstream in(std::string(ORV_SOURCE_DIR) + "/profiles/" + name);
-  EXPECT_TRUE(in) << "profile " << name;
-  nlohmann::json json = nlohmann::json::parse(in);
-  if (edit) edit(json);
   sim::Profile profile;
   std::string error;
-  EXPECT_TRUE(sim::ParseProfile(json.dump(), &profile, &error)) << error;
+  EXPECT_TRUE(sim::LoadProfile(std::string(ORV_SOURCE_DIR) + "/profiles/" + name, &profile, &error))
+      << error;
+  if (edit) {
+    edit(profile.json);
+    EXPECT_TRUE(sim::ParseProfile(profile.json.dump(), &profile, &error)) << error;
+  }
   return profile;
 }
 
 void HwTest::Boot(const std::string& profileName,
                   const std::function<void(nlohmann::json&)>& edit) {
-  Shutdown();  // a test may boot more than one notebook
-  scratch_ = std::make_unique<sim::ScratchFolder>("orv-hw");
-  ASSERT_FALSE(scratch_->path().empty());
-  notebook_ = std::make_unique<sim::Notebook>(LoadProfile(profileName, edit), scratch_->path());
-  notebook_->Install();
-  app::ResetRunState();
-  const auto& temp = notebook_->profile().temp;
-  notebook_->files().ChangeDirectory(temp ? *temp : "C:\\");
-}
-
-void HwTest::TearDown() {
-  Shutdown();
-}
-
-void HwTest::Shutdown() {
-  notebook_.reset();
-  scratch_.reset();
+  SimTest::Boot(LoadProfile(profileName, edit).json.dump());
+  const auto& temp = notebook().profile().temp;
+  files().ChangeDirectory(temp ? *temp : "C:\\");
 }
 
 std::string HwTest::Log() {
   std::string text;
-  notebook_->files().Get("DebugLog.txt", &text);
+  files().Get("DebugLog.txt", &text);
   return text;
 }
 
 int HwTest::LogCount(const std::string& line) {
   std::istringstream in(Log());
   int count = 0;
-  for (std::string l; std::getline(in, l);) {
-    if (!l.empty() && l.back() == '\r') l.pop_back();
-    count += l == line;
-  }
+  for (std::string l; std::getline(in, l);) count += l == line || l == line + "\r";
   return count;
 }
 
-uint32_t HwTest::Requests() const {
-  const machine::Machine& m = notebook_->devices().Machine();
+uint32_t HwTest::Requests() {
+  const machine::Machine& m = hardware();
   return m.requests[0] + m.requests[1] + m.requests[2] + m.requests[3];
 }
 
