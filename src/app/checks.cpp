@@ -27,8 +27,9 @@ core::ResultCode CheckSystemPower() {
 int CheckDiskSpace() {
   uint64_t freeBytes = 0;
   // A failed query fails the check: an unknown amount of space is not enough.
-  const bool known =
-      os::Os().files->FreeBytesAvailable(os::Os().files->CurrentDirectory(), &freeBytes);
+  // The work directory's path ends in a backslash, which the system
+  // requires of a network path.
+  const bool known = os::Os().files->FreeBytesAvailable(core::Shared().WorkDirectory, &freeBytes);
   const uint64_t freeMiB = known ? freeBytes >> 20 : 0;
   if (known && freeMiB >= kRequiredFreeMiB) return 1;
   const long shownMiB = freeMiB > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<long>(freeMiB);

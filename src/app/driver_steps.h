@@ -6,11 +6,13 @@
 
 namespace app {
 
-// Windows versions served by ADDMEM or MEMIO.VXD: makes %TEMP% (or "C:\")
-// current and extracts "addmem.sys" into it. 1 when the driver file is in
-// place, also when the file is held by the driver still running from an
-// earlier run (it then stays as it is and that driver is used); 0 when the
-// member was not extracted (the run then ends with ResultUnpackFailed).
+// Windows versions served by ADDMEM or MEMIO.VXD: extracts "addmem.sys" into
+// the current directory, which the sequence has made %TEMP% (or "C:\"). 1
+// when the driver file is in place, also when the file is held by the driver
+// still running from an earlier run (its device opens now; the file then
+// stays as it is and that driver is used); 0 when the member was not
+// extracted or something else holds the file (the run then ends with
+// ResultUnpackFailed).
 int StageLegacyDriver();
 
 // Opens the driver and searches the firmware area for "AMIBIOS Version",

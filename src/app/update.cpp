@@ -11,6 +11,7 @@
 #include "core/messages.h"
 #include "core/results.h"
 #include "core/shared_state.h"
+#include "core/temp_directory.h"
 #include "firmware/file_lists.h"
 #include "firmware/firmware_state.h"
 #include "firmware/tool_files.h"
@@ -29,6 +30,9 @@ constexpr int kStartupTextSize = 512;
 // Steps 1 to 3: platform facts, the legacy driver and the firmware vendor.
 core::ResultCode StartUp() {
   hw::ProbePlatform();
+  // The legacy driver, the language library and the first log line go to
+  // %TEMP% (or C:\); when it cannot be made current nothing is written at all.
+  if (!core::EnterTempDirectory()) return core::ResultDirectory;
   if (!hw::Hw().isWindows7 && !hw::Hw().isWindowsVista && !StageLegacyDriver())
     return core::ResultUnpackFailed;
   if (!DetectAmiFirmware()) return core::ResultDriverLoad;
@@ -68,10 +72,21 @@ void RegisterReporterParts() {
                            state.NewPartNumber};
 }
 
-// Step 9. A box that cannot be shown answers 0: that is no consent.
-bool Confirmed() {
+// Step 9: 1 OK, 2 Cancel, 0 when the box could not be shown.
+int Confirmation() {
   return core::ShowMessage(core::box::kConfirm, core::LoadText(38),
-                           core::LoadText(16, kStartupTextSize)) == 1;
+                           core::LoadText(16, kStartupTextSize));
+}
+
+// A second copy started while one runs ends before it extracts or touches
+// anything. No library is loaded yet, so the executable words the message;
+// the package header's NoMessageBox, read without writing anything,
+// silences it.
+uint32_t ReportAnotherUpdate() {
+  ReadPackageHeader();
+  core::ShowMessage(core::box::kError, "Fail : Update Running",
+                    "Another update is running.\n\nProgram will be terminated.");
+  return core::ResultInitFailed;
 }
 
 }  // namespace
@@ -79,13 +94,21 @@ bool Confirmed() {
 uint32_t RunUpdate(char* commandLine) {
   os::Os().libraries->RestrictLibrarySearch();
   RegisterReporterParts();
+  // One update at a time on a machine: two flash tools at once would ruin it.
+  const os::Claim claim = os::Os().system->ClaimMachineWide(kRunMarkerName);
+  if (claim == os::Claim::kHeldElsewhere) return ReportAnotherUpdate();
+  if (claim != os::Claim::kTaken) return core::ReportResult(core::ResultInitFailed);
   if (core::ResultCode code = StartUp()) return core::ReportResult(code);
   SelectResources();
   if (core::ResultCode code = ReadPackageHeader()) return core::ReportResult(code);
   if (core::ResultCode code = CheckSystemPower()) return core::ReportResult(code);
   if (core::ResultCode code = PrepareWorkDirectory()) return core::ReportResult(code);
   if (!CheckDiskSpace()) return core::ResultDiskSpace;
-  if (!Confirmed()) return core::ResultSuccess;
+  const int answer = Confirmation();
+  // A box that cannot be shown is no consent, and no service script may read
+  // it as success.
+  if (answer == 0) return core::ReportResult(core::ResultInitFailed);
+  if (answer != 1) return core::ResultSuccess;
 
   if (!ui::StartProgressDialog()) return core::ReportResult(core::ResultInitFailed);
   ui::WaitForExtraction();

@@ -11,6 +11,9 @@ namespace app {
 // that no script takes it for a finished update.
 inline constexpr uint32_t kUpdateNotFinished = 0x800000FF;
 
+// The machine-wide named object a run holds from its start to its end.
+inline constexpr const char* kRunMarkerName = "OrvantaFirmwareUpdate";
+
 // `commandLine` is the text the entry point received (program name removed,
 // leading blanks skipped); it is consumed in place. Returns the exit code.
 uint32_t RunUpdate(char* commandLine);

@@ -43,12 +43,22 @@ core::ResultCode PrepareWorkDirectory() {
   char* path = core::Shared().WorkDirectory;
   if (!BuildPath(path)) return core::ResultDirectory;
   os::FileSystem& files = *os::Os().files;
-  if (files.ChangeDirectory(path)) {
-    DeleteWorkFiles();
-    return core::ResultSuccess;
+  // Asked without the trailing backslash, which would lead through a reparse point.
+  switch (files.KindOf(std::string(path, std::strlen(path) - 1))) {
+    case os::EntryKind::kDirectory:
+      if (!files.ChangeDirectory(path)) return core::ResultDirectory;
+      DeleteWorkFiles();
+      return core::ResultSuccess;
+    case os::EntryKind::kMissing:
+      // A directory that appears between the look and the creation is
+      // someone else's.
+      return files.MakeDirectory(path) && files.ChangeDirectory(path) ? core::ResultSuccess
+                                                                      : core::ResultDirectory;
+    default:
+      // A junction or link would have the files of what it leads to deleted
+      // and the package extracted there; a file of that name is no directory.
+      return core::ResultDirectory;
   }
-  files.MakeDirectory(path);
-  return files.ChangeDirectory(path) ? core::ResultSuccess : core::ResultDirectory;
 }
 
 }  // namespace app

@@ -19,4 +19,8 @@ std::string TempDirectoryOrDriveRoot() {
   return ReadTempDirectory(&directory) ? directory : "C:\\";
 }
 
+bool EnterTempDirectory() {
+  return os::Os().files->ChangeDirectory(TempDirectoryOrDriveRoot());
+}
+
 }  // namespace core

@@ -13,4 +13,9 @@ bool ReadTempDirectory(std::string* directory);
 // TEMP's value, or "C:\" when it cannot be used.
 std::string TempDirectoryOrDriveRoot();
 
+// Makes TempDirectoryOrDriveRoot() the current directory. False when it
+// cannot be made current: nothing may then be written, or it would land in
+// whatever directory is current (the one the package was started from).
+bool EnterTempDirectory();
+
 }  // namespace core

@@ -16,14 +16,13 @@ uint32_t ReadPciConfig32(uint8_t bus, uint8_t device, uint8_t function, uint8_t 
   return ReadPort32(kPciDataPort);
 }
 
-void WriteCmos(uint8_t index, uint8_t value) {
-  WritePort8(0x70, index);
-  WritePort8(0x71, value);
+// A dropped index write would put the value into another CMOS byte.
+bool WriteCmos(uint8_t index, uint8_t value) {
+  return WritePort8(0x70, index) && WritePort8(0x71, value);
 }
 
-void WriteCmosHigh(uint8_t index, uint8_t value) {
-  WritePort8(0x72, index);
-  WritePort8(0x73, value);
+bool WriteCmosHigh(uint8_t index, uint8_t value) {
+  return WritePort8(0x72, index) && WritePort8(0x73, value);
 }
 
 bool GetPmIoBase(uint32_t* base) {

@@ -10,8 +10,10 @@ namespace hw {
 // Configuration mechanism #1. The register number is not masked: callers
 // pass a multiple of 4.
 uint32_t ReadPciConfig32(uint8_t bus, uint8_t device, uint8_t function, uint8_t reg);
-void WriteCmos(uint8_t index, uint8_t value);      // ports 0x70/0x71
-void WriteCmosHigh(uint8_t index, uint8_t value);  // ports 0x72/0x73
+// False when the driver dropped a byte; the value is not written when the
+// index was not.
+bool WriteCmos(uint8_t index, uint8_t value);      // ports 0x70/0x71
+bool WriteCmosHigh(uint8_t index, uint8_t value);  // ports 0x72/0x73
 
 // The power-management I/O base of the LPC bridge (bus 0, device 31,
 // function 0, register 0x40). False when there is no such device.

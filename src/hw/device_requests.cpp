@@ -47,15 +47,15 @@ uint32_t TorqHeader(uint8_t* record, uint64_t address, uint8_t direction, uint32
 }
 
 // Sends a port request on the open handle, again at once while the driver
-// refuses it, within kRefusedRequestWait. False when it never went through.
+// refuses it, within its bound. False when it never went through.
 bool SendPortRequest(uint32_t code, const void* input, uint32_t inputSize, void* output,
                      uint32_t outputSize) {
   HardwareState& hw = Hw();
-  WaitLimit limit(kRefusedRequestWait);
+  WaitLimit limit(hw.restoring ? kRestoringRequestWait : kRefusedRequestWait);
   uint32_t returned = 0;
   while (!os::Os().devices->Control(hw.device, code, input, inputSize, output, outputSize,
                                     &returned)) {
-    if (!limit.Continue(hw.refusalLogged)) {
+    if (!limit.Continue(hw.refusalLogged && !hw.restoring)) {
       hw.refusalLogged = true;
       hw.portFailed = true;
       return false;
@@ -65,50 +65,48 @@ bool SendPortRequest(uint32_t code, const void* input, uint32_t inputSize, void*
   return true;
 }
 
-// One port access in the format of the current driver. Reads give the
-// value; a failed read gives all ones.
-uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
+// The bytes of one port request in the format of the current driver, sent.
+// A read leaves the value in `*value`. False when the driver did not carry
+// it (on KMDFMEMIO also when the device would not open).
+bool PortRequest(bool read, uint32_t width, uint32_t port, uint32_t* value) {
   HardwareState& hw = Hw();
   switch (CurrentDriverKind()) {
     case DriverKind::Torq: {
       uint8_t record[17 + 4] = {};
       const uint32_t header =
           TorqHeader(record, port, read ? kDirectionRead : kDirectionWrite, width);
-      if (!read) StoreWidth(record + header, width, value);
+      if (!read) StoreWidth(record + header, width, *value);
       uint8_t out[4] = {};
       if (!SendPortRequest(code::kTorqPort, record, read ? header : header + width, out, width))
-        return AllOnes(width);
-      return read ? LoadWidth(out, width) : 0;
+        return false;
+      if (read) *value = LoadWidth(out, width);
+      return true;
     }
     case DriverKind::KmdfMemIo: {
       static constexpr uint32_t kRead[] = {0, code::kKmdfReadPort8, code::kKmdfReadPort16, 0,
                                            code::kKmdfReadPort32};
       static constexpr uint32_t kWrite[] = {0, code::kKmdfWritePort8, code::kKmdfWritePort16, 0,
                                             code::kKmdfWritePort32};
-      if (!OpenKmdfDevice()) {
-        hw.portFailed = true;
-        return AllOnes(width);
-      }
+      if (!OpenKmdfDevice()) return false;
       uint8_t* block =
           static_cast<uint8_t*>(os::Os().devices->AllocateRequest(kKmdfHeader + width));
       bool sent = false;
-      uint32_t result = AllOnes(width);
       if (block) {
         Store32(block, port);
         Store32(block + 8, width);
         Store32(block + 12, Address32(block + kKmdfHeader));
-        if (!read) StoreWidth(block + kKmdfHeader, width, value);
+        if (!read) StoreWidth(block + kKmdfHeader, width, *value);
         uint32_t returned = 0;
         // Sent once: this driver's requests are not repeated.
         sent =
             os::Os().devices->Control(hw.device, read ? kRead[width] : kWrite[width], block,
                                       kKmdfHeader + width, block, kKmdfHeader + width, &returned);
-        if (sent && read) result = LoadWidth(block + kKmdfHeader, width);
+        // A refused read must not pass the record's empty data area off as the value.
+        if (sent && read) *value = LoadWidth(block + kKmdfHeader, width);
         os::Os().devices->FreeRequest(block);
       }
       CloseDriver();
-      if (!sent) hw.portFailed = true;
-      return read ? result : 0;
+      return sent;
     }
     case DriverKind::AddMem: {
       static constexpr uint32_t kRead[] = {0, code::kAddMemReadPort8, code::kAddMemReadPort16, 0,
@@ -117,33 +115,46 @@ uint32_t PortAccess(bool read, uint32_t width, uint32_t port, uint32_t value) {
                                             code::kAddMemWritePort32};
       uint8_t record[8] = {};
       Store32(record, port);
-      if (!read) StoreWidth(record + 4, width, value);
+      if (!read) StoreWidth(record + 4, width, *value);
       uint8_t out[4] = {};
       if (!SendPortRequest(read ? kRead[width] : kWrite[width], record, sizeof record, out, width))
-        return AllOnes(width);
-      return read ? LoadWidth(out, width) : 0;
+        return false;
+      if (read) *value = LoadWidth(out, width);
+      return true;
     }
     case DriverKind::MemIoVxd: {
       // The record names the caller's variable by its 32-bit address, so it
       // and the variable live in request memory.
       uint8_t* block = static_cast<uint8_t*>(os::Os().devices->AllocateRequest(kVxdRecord + 4));
-      if (!block) {
-        hw.portFailed = true;
-        return AllOnes(width);
-      }
+      if (!block) return false;
       uint8_t* variable = block + kVxdRecord;
       Store32(block, port);
       Store32(block + 8, width);  // as the KMDFMEMIO record carries it
       Store32(block + 12, Address32(variable));
-      if (!read) StoreWidth(variable, width, value);
+      if (!read) StoreWidth(variable, width, *value);
       const bool sent = SendPortRequest(read ? code::kVxdReadPort : code::kVxdWritePort, block,
                                         kVxdRecord, block, kVxdRecord);
-      const uint32_t result = sent ? LoadWidth(variable, width) : AllOnes(width);
+      if (sent && read) *value = LoadWidth(variable, width);
       os::Os().devices->FreeRequest(block);
-      return read ? result : 0;
+      return sent;
     }
   }
-  return AllOnes(width);
+  return false;
+}
+
+// A read that the driver did not carry gives all ones; every failure sets
+// portFailed.
+bool ReadPort(uint32_t width, uint32_t port, uint32_t* value) {
+  if (PortRequest(true, width, port, value)) return true;
+  Hw().portFailed = true;
+  *value = AllOnes(width);
+  return false;
+}
+
+bool WritePort(uint32_t width, uint32_t port, uint32_t value) {
+  if (PortRequest(false, width, port, &value)) return true;
+  Hw().portFailed = true;
+  return false;
 }
 
 uint64_t Address64(const PhysicalRange& range) {
@@ -208,30 +219,52 @@ bool MemoryAccess(bool read, const PhysicalRange& range) {
 }  // namespace
 
 uint8_t ReadPort8(uint32_t port) {
-  return static_cast<uint8_t>(PortAccess(true, 1, port, 0));
+  uint32_t value = 0;
+  ReadPort(1, port, &value);
+  return static_cast<uint8_t>(value);
 }
 uint16_t ReadPort16(uint32_t port) {
-  return static_cast<uint16_t>(PortAccess(true, 2, port, 0));
+  uint32_t value = 0;
+  ReadPort(2, port, &value);
+  return static_cast<uint16_t>(value);
 }
 uint32_t ReadPort32(uint32_t port) {
-  return PortAccess(true, 4, port, 0);
+  uint32_t value = 0;
+  ReadPort(4, port, &value);
+  return value;
 }
-void WritePort8(uint32_t port, uint8_t value) {
-  PortAccess(false, 1, port, value);
+bool ReadPort8(uint32_t port, uint8_t* value) {
+  uint32_t read = 0;
+  const bool carried = ReadPort(1, port, &read);
+  *value = static_cast<uint8_t>(read);
+  return carried;
 }
-void WritePort16(uint32_t port, uint16_t value) {
-  PortAccess(false, 2, port, value);
+bool WritePort8(uint32_t port, uint8_t value) {
+  return WritePort(1, port, value);
 }
-void WritePort32(uint32_t port, uint32_t value) {
-  PortAccess(false, 4, port, value);
+bool WritePort16(uint32_t port, uint16_t value) {
+  return WritePort(2, port, value);
+}
+bool WritePort32(uint32_t port, uint32_t value) {
+  return WritePort(4, port, value);
+}
+
+RestoringRequests::RestoringRequests() : outer_(Hw().restoring) {
+  Hw().restoring = true;
+}
+
+RestoringRequests::~RestoringRequests() {
+  Hw().restoring = outer_;
 }
 
 bool ReadPhysical(PhysicalRange range) {
-  return range.length && range.buffer && MemoryAccess(true, range);
+  return range.length && range.length <= kMaxPhysicalTransfer && range.buffer &&
+         MemoryAccess(true, range);
 }
 
 void WritePhysical(PhysicalRange range) {
-  if (range.length && range.buffer) MemoryAccess(false, range);
+  if (range.length && range.length <= kMaxPhysicalTransfer && range.buffer)
+    MemoryAccess(false, range);
 }
 
 }  // namespace hw

@@ -16,17 +16,39 @@ struct PhysicalRange {
 };
 
 // A read that cannot be carried out returns all ones and sets
-// Hw().portFailed; a write that cannot is dropped and sets it too.
+// Hw().portFailed; a write that cannot is dropped, sets it too and returns
+// false.
 uint8_t ReadPort8(uint32_t port);
 uint16_t ReadPort16(uint32_t port);
 uint32_t ReadPort32(uint32_t port);
-void WritePort8(uint32_t port, uint8_t value);
-void WritePort16(uint32_t port, uint16_t value);
-void WritePort32(uint32_t port, uint32_t value);
+bool WritePort8(uint32_t port, uint8_t value);
+bool WritePort16(uint32_t port, uint16_t value);
+bool WritePort32(uint32_t port, uint32_t value);
+// The same byte read, telling whether the driver carried it.
+bool ReadPort8(uint32_t port, uint8_t* value);
+
+// While one lives, a refused port request is re-sent within
+// kRestoringRequestWait, and one that still fails is always logged: for the
+// writes that put a device back as it was (a keyboard-controller release,
+// the SMI close, leaving configuration mode), which must not be lost to a
+// driver that refuses for a moment.
+class RestoringRequests {
+ public:
+  RestoringRequests();
+  ~RestoringRequests();
+  RestoringRequests(const RestoringRequests&) = delete;
+  RestoringRequests& operator=(const RestoringRequests&) = delete;
+
+ private:
+  bool outer_;
+};
 
 // Memory requests are sent once. A read that fails leaves the buffer as it
 // was and gives false (so does an empty range); callers that must not pass
-// stale bytes off as memory look at it.
+// stale bytes off as memory look at it. A range longer than
+// kMaxPhysicalTransfer is refused before any request is built: the sizes of
+// the records are 32-bit sums.
+inline constexpr uint32_t kMaxPhysicalTransfer = 16u << 20;
 bool ReadPhysical(PhysicalRange range);
 void WritePhysical(PhysicalRange range);
 

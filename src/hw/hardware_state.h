@@ -34,9 +34,14 @@ struct HardwareState {
   bool portFailed = false;
   // One log line per run of refused requests, not one per request.
   bool refusalLogged = false;
+  // Requests that put a device back as it was are re-sent for longer
+  // (RestoringRequests).
+  bool restoring = false;
 
-  // The firmware's software-SMI record; valid after LocateSwSmi found it.
+  // The firmware's software-SMI record, kept by LocateSwSmi; CallSwSmi runs
+  // only once LocateSwSmi found it whole and usable.
   SwSmiDescriptor swSmi;
+  bool swSmiFound = false;
   // I/O base of the controller's register mailbox; 0 until found active.
   uint16_t EcMailboxBase = 0;
 };

@@ -16,10 +16,11 @@ enum KbcHoldKind : uint8_t {
   kKbcNothingPending = 0,
   kKbcAuxPending = 1,
   kKbcKeyboardPending = 2,
-  // The hold command was sent but the controller never took it: released
-  // as if nothing were pending, so it is not left held should it wake up.
+  // The hold command was sent but the controller never took it, or its
+  // pending byte could not be read: released as if nothing were pending, so
+  // it is not left held should it wake up.
   kKbcHoldUnconfirmed = 3,
-  // The controller never took a byte: nothing was sent, nothing to release.
+  // The hold command never reached the controller: nothing to release.
   kKbcNotHeld = 0xFF,
 };
 inline uint8_t HoldKind(KbcHoldState s) {
@@ -32,23 +33,32 @@ inline bool HoldSucceeded(KbcHoldState s) {
   return HoldKind(s) <= kKbcKeyboardPending;
 }
 
-void KbcWriteCommand(uint8_t value);
-void KbcWriteData(uint8_t value);
+// False when the driver dropped the byte (a request refused past its bound).
+bool KbcWriteCommand(uint8_t value);
+bool KbcWriteData(uint8_t value);
 uint8_t KbcReadStatus();
 // Waits for the input buffer to empty; `*status` (when given) gets the
-// last status read. False when the wait reached its bound.
+// last status read. False when the wait reached its bound or a status read
+// was not carried.
 bool KbcWaitInputEmpty(uint8_t* status = nullptr);
 // Waits for a byte (status bit 0), then reads it: the byte, or -1 when the
-// wait reached its bound.
+// wait reached its bound or a read was not carried.
 int KbcReadData();
 
+// The sequences below stop sending their own bytes at the first byte that
+// the controller did not take or the driver dropped, still release the
+// controller, and report failure.
 KbcHoldState KbcHold();
-// False when a wait of the release reached its bound.
+// Sends every byte of the release whatever became of the bytes before, with
+// the longer re-send bound of RestoringRequests. False when any was lost.
 bool KbcRelease(KbcHoldState state);
 
 // The byte at an EC RAM address, or -1 when the controller did not answer.
 int ReadEcByte(uint16_t address);
 // False when the controller did not take the whole sequence.
 bool WriteEcByte(uint16_t address, uint8_t value);
+// A controller command relayed with the 0xBE prefix (the auto-on command
+// 0xDC). False when the controller did not take the whole sequence.
+bool SendEcCommand(uint8_t command);
 
 }  // namespace hw

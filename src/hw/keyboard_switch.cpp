@@ -3,7 +3,6 @@
 #include "core/log.h"
 #include "hw/device_requests.h"
 #include "hw/driver_loading.h"
-#include "hw/hardware_state.h"
 #include "hw/keyboard_controller.h"
 
 namespace hw {
@@ -17,13 +16,7 @@ enum class Port { kCommand, kData };
 
 // True when the write went through (not dropped by the driver).
 bool Write(Port port, uint8_t value) {
-  HardwareState& hw = Hw();
-  hw.portFailed = false;
-  if (port == Port::kCommand)
-    KbcWriteCommand(value);
-  else
-    KbcWriteData(value);
-  return !hw.portFailed;
+  return port == Port::kCommand ? KbcWriteCommand(value) : KbcWriteData(value);
 }
 
 // Writes only into a controller that has taken the byte before.
@@ -57,6 +50,8 @@ bool KeyboardControllerOn() {
     core::WriteLog("Key ON Fail");
     return false;
   }
+  // Putting the keyboard back is worth the longer re-send bound.
+  RestoringRequests restoring;
   // A byte left pending is thrown away; neither read decides anything.
   KbcReadStatus();
   ReadPort8(kKbcDataPort);

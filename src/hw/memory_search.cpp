@@ -19,9 +19,10 @@ bool MatchesAt(const uint8_t* at, const char* text, size_t n) {
 
 uint64_t FindSignature(uint64_t address, uint32_t length, const char* signature, uint32_t stride) {
   const size_t n = std::strlen(signature);
-  // A range shorter than the signature has no place for it; offset 0 would
-  // compare past the end of the buffer.
-  if (n == 0 || length < n) return 0;
+  // A range shorter than the signature has no place for it (offset 0 would
+  // compare past the end of the buffer); a longer one than a read may carry
+  // is not read.
+  if (n == 0 || length < n || length > kMaxPhysicalTransfer) return 0;
   if (stride == 0) stride = 1;
   std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[length]());
   if (!work) return 0;

@@ -19,40 +19,51 @@ constexpr uint8_t kReplyReady = 0xAA;
 }  // namespace
 
 bool LocateSwSmi() {
+  HardwareState& hw = Hw();
+  hw.swSmiFound = false;
   std::unique_ptr<uint8_t[]> area(new (std::nothrow) uint8_t[kBiosAreaSize]());
   if (!area) return false;
   ReadPhysical(PhysicalRange{kBiosArea, 0, kBiosAreaSize, area.get()});
   const int64_t at = FindInBuffer(area.get(), "SwSmi@", kBiosAreaSize);
   // A record cut off by the end of the area is not one.
   if (at < 0 || at + SwSmiDescriptor::kSize > kBiosAreaSize) return false;
-  Hw().swSmi = SwSmiDescriptor::Parse(area.get() + at);
-  return Hw().swSmi.level >= SwSmiDescriptor::kUsableLevel;
+  hw.swSmi = SwSmiDescriptor::Parse(area.get() + at);
+  hw.swSmiFound = hw.swSmi.level >= SwSmiDescriptor::kUsableLevel;
+  return hw.swSmiFound;
 }
 
 bool CallSwSmi(uint16_t command, uint8_t* buffer, uint32_t inputLength) {
-  if (inputLength > kDataSize) {
+  const HardwareState& hw = Hw();
+  // Without a usable record the port and the mailbox would be zeros or
+  // stale: nothing is written anywhere.
+  if (!hw.swSmiFound || inputLength > kDataSize) {
     std::memset(buffer, 0, kDataSize);
     return false;
   }
-  const SwSmiDescriptor& smi = Hw().swSmi;
+  const SwSmiDescriptor& smi = hw.swSmi;
   uint8_t record[kRecordSize] = {'C', 'X', static_cast<uint8_t>(command),
                                  static_cast<uint8_t>(command >> 8), 0};
   std::memcpy(record + kDataOffset, buffer, inputLength);
   const PhysicalRange mailbox{smi.MailboxAddress(), 0, kRecordSize, record};
 
-  WritePort8(smi.smiPort, smi.openValue);
-  WritePhysical(mailbox);
-  WritePort8(smi.smiPort, smi.triggerValue);
-  bool answered = true;
+  // A dropped open or trigger ends the call; the close follows in every case.
+  bool answered = WritePort8(smi.smiPort, smi.openValue);
+  if (answered) {
+    WritePhysical(mailbox);
+    answered = WritePort8(smi.smiPort, smi.triggerValue);
+  }
   WaitLimit limit(kSwSmiWait);
-  do {
+  while (answered) {
     ReadPhysical(mailbox);
     if (record[4] == kReplyReady) break;
     answered = limit.Continue();
-  } while (answered);
-  WritePort8(smi.smiPort, smi.closeValue);
-
-  if (!answered) {
+  }
+  bool closed = false;
+  {
+    RestoringRequests restoring;
+    closed = WritePort8(smi.smiPort, smi.closeValue);
+  }
+  if (!answered || !closed) {
     std::memset(buffer, 0, kDataSize);
     return false;
   }

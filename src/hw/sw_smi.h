@@ -13,8 +13,10 @@ bool LocateSwSmi();
 
 // Calls the firmware with `command` and the first `inputLength` (0 to 16)
 // bytes of `buffer`, and leaves the reply in `buffer` (16 bytes) as a text
-// of at most 16 characters. False, with 16 zero bytes in `buffer`, when the
-// input is too long or the firmware did not answer.
+// of at most 16 characters. False, with 16 zero bytes in `buffer`, when
+// LocateSwSmi has not found a usable record, the input is too long, the
+// firmware did not answer, or the driver dropped the open, the trigger or the
+// close (which is sent in every case once the call was opened).
 bool CallSwSmi(uint16_t command, uint8_t* buffer, uint32_t inputLength);
 
 }  // namespace hw

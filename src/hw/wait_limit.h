@@ -32,6 +32,10 @@ inline constexpr WaitBound kSwSmiWait{"Timeout: software SMI reply", 1000, 10000
 // A driver that refuses a well-formed request is unlikely to change its
 // mind; a short bound keeps a refusing driver from multiplying every wait.
 inline constexpr WaitBound kRefusedRequestWait{"Timeout: driver refused port request", 100, 100000};
+// A write that puts a device back as it was (a release, a close) is worth ten
+// times the patience: a controller left held keeps the keyboard off.
+inline constexpr WaitBound kRestoringRequestWait{
+    "Timeout: driver refused a port request that restores a device", 1000, 1000000};
 
 class WaitLimit {
  public:

@@ -45,6 +45,9 @@ inline constexpr uint32_t kPrivilegeNotHeld = 1314;
 enum class Access { kRead, kWrite, kReadWrite };
 enum class Disposition { kOpenExisting, kCreateAlways, kOpenAlways };
 enum class Share { kNone, kRead, kReadWrite };
+// What a name stands for. A reparse point (junction, symbolic link) is told apart from the
+// directory or file it leads to; kOther is a file, a device or an entry that cannot be read.
+enum class EntryKind { kMissing, kDirectory, kReparsePoint, kOther };
 
 class File {
  public:
@@ -79,7 +82,10 @@ class FileSystem {
   // the order the system yields them; "." and ".." included where the system
   // lists them. False when the pattern's directory cannot be read.
   virtual bool Enumerate(const std::string& pattern, std::vector<std::string>* names) = 0;
-  // Free bytes of the volume holding `directory` that the caller may use.
+  // The entry `path` names itself (its last part is not followed when it is a reparse point).
+  virtual EntryKind KindOf(const std::string& path) = 0;
+  // Free bytes of the volume holding `directory` that the caller may use. The directory ends in
+  // a backslash, as the system requires of network paths.
   virtual bool FreeBytesAvailable(const std::string& directory, uint64_t* bytes) = 0;
   // The name under which the C runtime and zlib open this file: an existing
   // file is found without regard to letter case; a new one takes the name.
@@ -94,6 +100,9 @@ struct VersionFacts {
   uint32_t build = 0;
   uint32_t platformId = 0;  // 1 = 9x family, 2 = NT family
 };
+
+// What happened to a claim of a machine-wide named object.
+enum class Claim { kTaken, kHeldElsewhere, kFailed };
 
 struct PowerStatus {
   uint8_t acLineStatus = 255;    // 0 offline, 1 online, 255 unknown
@@ -114,6 +123,10 @@ class System {
   virtual uint16_t SystemDefaultLanguage() = 0;
   virtual bool QueryPowerStatus(PowerStatus* status) = 0;
   virtual void WriteStandardError(std::string_view text) = 0;
+  // Creates the named object `name`, seen by every session of the machine, and holds it until
+  // the process ends: kTaken; kHeldElsewhere when another process holds it already; kFailed
+  // when it cannot be made.
+  virtual Claim ClaimMachineWide(const std::string& name) = 0;
   // Ends the process. The simulated notebook lets tests observe the code.
   [[noreturn]] virtual void ExitProcess(uint32_t code) = 0;
 

@@ -1,7 +1,6 @@
 #include "ui/language.h"
 
 #include "core/shared_state.h"
-#include "core/temp_directory.h"
 #include "os/os.h"
 #include "package/extract.h"
 
@@ -41,8 +40,6 @@ std::string LanguageLibraryName(uint16_t languageId, bool amiFirmware) {
 bool LoadLanguageModule(bool amiFirmware) {
   const std::string name =
       LanguageLibraryName(os::Os().system->SystemDefaultLanguage(), amiFirmware);
-  const std::string directory = core::TempDirectoryOrDriveRoot();
-  os::Os().files->ChangeDirectory(directory);
   if (!package::ExtractSingleMember(name.c_str())) return false;
   // Loaded from the full path of the file just extracted, as data only: no
   // code of it runs and no other file of that name can be picked up.

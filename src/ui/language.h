@@ -1,5 +1,6 @@
 // The language resource library: chosen by the system's default language,
-// unpacked from the package into %TEMP% and loaded as ResourceModule.
+// unpacked from the package into the current directory (%TEMP% or C:\, made
+// current by the sequence) and loaded as ResourceModule.
 #pragma once
 
 #include <cstdint>

@@ -123,9 +123,11 @@ class ProgressEvents : public os::DialogEvents {
   }
 
   // Only this dialog's thread ends with it; a quit message from a dialog
-  // on the main thread would close the next message box at once.
+  // on the main thread would close the next message box at once. A later
+  // message box must not get the dead window as its owner.
   void OnDestroy(os::WindowRef dialog) override {
     StopSpinner(dialog);
+    core::Shared().ProgressDialog = 0;
     os::Os().dialogs->PostQuit();
   }
 };

@@ -74,6 +74,22 @@ e2e_reboot() {
     e2e_fail "$family: $family_driver did not start: $(tr -d '\r' <"$out/$family-start-$family_driver.txt")"
 }
 
+# e2e_driver_checks CASES [CLIENT]: the test driver's own checks
+# (driver_client's cases CASES) against the driver the family has running,
+# with the family's machine image and width.
+e2e_driver_checks() {
+  _wide=0
+  [ "$family_wow64" = true ] && _wide=1
+  orv_wine_run "$out/$family-$1.out" "$out/$family-$1.err" "${2:-$programs/driver_client.exe}" \
+    --image 'C:\orvanta-test\machine.bin' --wow64 $_wide --only "$1"
+  orv_checks_passed "$out/$family-$1.out" || { e2e_fail "$family: driver checks $1"; cat "$out/$family-$1.out"; }
+}
+
+# e2e_json TEXT: TEXT with its backslashes doubled, for a JSON string.
+e2e_json() {
+  printf '%s' "$1" | sed 's/\\/\\\\/g'
+}
+
 # e2e_regex TEXT: TEXT as a literal in an xdotool name pattern.
 e2e_regex() {
   printf '%s' "$1" | sed 's/[][\\.*^$()+?{}|]/\\&/g'
@@ -201,7 +217,10 @@ e2e_observe() {
 #   E2E_IDENTITY 1: after the updater, identity_probe.exe reads the firmware
 #                identity in the same boot ("identity" lines; the simulated
 #                route reads it the same way)
-# Leaves DIR=$out/$family/CASE with observed.txt, native.txt, screenshots/.
+#   E2E_SETUP    a command run after the reboot, before the updater (in this shell)
+#   E2E_TEMP     the TEMP the updater is given instead of the prefix's (a Windows path)
+# Leaves DIR=$out/$family/CASE with observed.txt, native.txt, screenshots/ and
+# start/, the empty folder the updater is started in.
 e2e_run() {
   _case=$1 _package=$2 _patch=$3
   shift 3
@@ -214,10 +233,14 @@ e2e_run() {
     mkdir -p "$temp_host"
   fi
   rm -f "$stage"/state-*.bin
+  [ -n "${E2E_SETUP:-}" ] && eval "$E2E_SETUP"
   _lang=${E2E_LANG:-en_US.UTF-8}
+  _env=${E2E_TEMP:+-e TEMP=$E2E_TEMP}
   _started=$(date +%s.%N)
-  WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG} LANG=$_lang LC_ALL=$_lang wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/code.txt")" -t 120000 \
-    "$_package" "$@" >"$dir/run.wine" 2>&1 &
+  mkdir -p "$dir/start"
+  (cd "$dir/start" && WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG} LANG=$_lang LC_ALL=$_lang \
+    exec wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/code.txt")" -t 120000 $_env \
+    "$_package" "$@" >"$dir/run.wine" 2>&1) &
   _run=$!
   e2e_answer_boxes "$dir" "${E2E_CANCEL:-}" "${E2E_DIALOG:-0}"
   wait $_run
@@ -233,7 +256,7 @@ e2e_run() {
   [ -n "${E2E_CANCEL:-}" ] && _answers="\"messageBoxes\": [{\"titleContains\": \"${E2E_CANCEL}\", \"answer\": \"Cancel\"}],"
   _language=0x0409
   case $_lang in fr_FR*) _language=0x040C ;; de_DE*) _language=0x0407 ;; esac
-  _wine="\"environment\": {\"TEMP\": \"$(printf '%s' "$temp_win" | sed 's/\\/\\\\/g')\"},
+  _wine="\"environment\": {\"TEMP\": \"$(e2e_json "${E2E_TEMP:-$temp_win}")\"},
     \"power\": {\"acLine\": 1, \"battery\": 255}, $_answers
     \"windows\": {\"wow64\": $family_wow64, \"language\": \"$_language\"}"
   _identity=""

@@ -20,7 +20,13 @@ out=$e2e/e2e_output
 # A run cut short must not leave the session's wine server and drivers up.
 trap '[ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null; wineserver -w; }' EXIT
 trap 'exit 2' INT TERM
-cp "$windows/tests/wine/launcher.exe" "$programs/" || exit 1
+cp "$windows/tests/wine/launcher.exe" "$windows/tests/wine/exit_with.exe" \
+  "$windows/tests/drivers/driver_client.exe" "$programs/" || exit 1
+# Wine loads a driver that imports anything but ntoskrnl as an ordinary DLL.
+for sys in "$drivers"/*.SYS; do
+  imports=$(${ORV_OBJDUMP:-i686-w64-mingw32-objdump} -p "$sys" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
+  [ "$imports" = "ntoskrnl.exe " ] || e2e_fail "${sys##*/} imports '$imports'"
+done
 for tool in "$e2e_make_image" "$e2e_print_state" "$e2e_native_run" "$e2e_orvpack"; do
   if [ ! -x "$tool" ]; then
     echo "SKIPPED: $tool is missing; build the native preset first"
@@ -107,14 +113,24 @@ poke "$pkg_damaged" "$crc_byte" "\\$(printf '%03o' $(( $(od -An -tu1 -j "$crc_by
 "$e2e_orvpack" verify "$pkg_damaged" >"$out/packages/damaged.txt" 2>&1 &&
   e2e_fail "the damaged package passes verification"
 
+# hold_in_temp NAME: another process creates %TEMP%\NAME and holds it open
+# (until the next reboot ends it).
+hold_in_temp() {
+  wine "$programs/exit_with.exe" hold "$temp_win\\$1" >/dev/null 2>&1 &
+  _tries=100
+  while [ ! -e "$temp_host/$1" ] && [ "$_tries" -gt 0 ]; do sleep 0.1; _tries=$((_tries - 1)); done
+}
+
 # ---- Windows 7, 64-bit: TORQ with the 17-byte layout, and the start-up cases.
 if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" TORQ torq; then
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
   expect_phoenix_identity
   grep -q '^box \[Warning\]  - This program updates .* (type 0x41, owner none, answer 1)$' "$dir/observed.txt" ||
     e2e_fail "win7-64/matrix: no OK/Cancel confirmation with the information icon"
-  e2e_expect "exit $unfinished" "work-entry R0123.WPH" "work-entry SWinFlash_64.exe"
+  e2e_expect "exit $unfinished" "work-entry R0123.WPH" "work-entry SWinFlash_64.exe" \
+    "state 0 torq memory-read code=0x9C41200C target=0xF0000 width=0 value=0x10000"
   expect_walk_requests
+  e2e_driver_checks nt_torq
 
   # Cancel at the confirmation: exit 0, nothing extracted.
   E2E_CANCEL=Warning e2e_run cancel "$pkg_ready" ''
@@ -165,6 +181,50 @@ if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" T
   e2e_run no_magic "$pkg_no_magic" ''
   e2e_expect "exit 0x8000000E" "box [Fail : Invalid Option] Invalid Option.\\nCheck the option. (type 0x10, owner none, answer 1)"
   e2e_expect_not "__Orvanta_Update"
+
+  # A TEMP that names a missing folder: nothing is written anywhere, not even
+  # into the folder the package was started from.
+  E2E_TEMP='C:\gone' E2E_KIND=none e2e_run missing_temp "$pkg_ready" '"fileSystem": {"createTemp": false}'
+  e2e_expect "exit 0x8000000F" "box [Fail : Directory] Fail to create directory. (type 0x10, owner none, answer 1)"
+  [ -z "$(ls -A "$dir/start")" ] || e2e_fail "win7-64/missing_temp: left in the start folder: $(ls -A "$dir/start")"
+
+  # The work directory's name is a link to another folder (Wine shows a
+  # linked folder as a reparse point): nothing of that folder is deleted.
+  precious='C:\orvanta-test\precious'
+  E2E_SETUP='mkdir -p "$stage/precious" && echo keep >"$stage/precious/keep.txt" &&
+    ln -s "$stage/precious" "$temp_host/__Orvanta_Update"' \
+    e2e_run linked_work_directory "$pkg_ready" "\"fileSystem\": {
+      \"files\": {\"$(e2e_json "$precious\\keep.txt")\": \"keep\"},
+      \"links\": {\"$(e2e_json "$temp_win\\__Orvanta_Update")\": \"$(e2e_json "$precious")\"}}"
+  e2e_expect "exit 0x8000000F" "work-entry keep.txt" \
+    "box [Fail : Directory] Creating directory failed. (type 0x10, owner none, answer 1)"
+
+  # A second update while the first waits at its confirmation ends at once
+  # with 0x80000002 and touches nothing; NoMessageBox in its header silences
+  # its message.
+  dir=$out/$family/second_update
+  mkdir -p "$dir/screenshots"
+  e2e_reboot
+  rm -rf "$temp_host" && mkdir -p "$temp_host"
+  wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/first.txt")" -t 120000 "$pkg_ready" >"$dir/first.wine" 2>&1 &
+  first=$!
+  orv_wait_window Warning 60 $first >/dev/null || e2e_fail "win7-64/second_update: the first run asks nothing"
+  before=$(ls -A "$temp_host"; cat "$temp_host/DebugLog.txt")
+  code=$(orv_exit_code "$programs/launcher.exe" "$dir/silent.txt" -t 60000 "$pkg_silent")
+  [ "$code" = 0x80000002 ] || e2e_fail "win7-64/second_update: a silent second run ended with '$code'"
+  wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/second.txt")" -t 60000 "$pkg_ready" >"$dir/second.wine" 2>&1 &
+  second=$!
+  orv_answer_box "Fail : Update Running" 60 "$dir/screenshots/update_running.png" Return $second ||
+    e2e_fail "win7-64/second_update: no \"Fail : Update Running\" box"
+  wait $second
+  [ "$(tr -d '\r' <"$dir/second.txt")" = "exit code 0x80000002" ] ||
+    e2e_fail "win7-64/second_update: the second run: '$(cat "$dir/second.txt")'"
+  [ "$(ls -A "$temp_host"; cat "$temp_host/DebugLog.txt")" = "$before" ] ||
+    e2e_fail "win7-64/second_update: %TEMP% changed"
+  orv_answer_box Warning 10 "$dir/screenshots/first_cancelled.png" Escape $first
+  wait $first
+  [ "$(tr -d '\r' <"$dir/first.txt")" = "exit code 0x00000000" ] ||
+    e2e_fail "win7-64/second_update: the first run: '$(cat "$dir/first.txt")'"
   e2e_family_end
 fi
 
@@ -173,8 +233,10 @@ if e2e_family win7-32 win32 win7 "$source_root/profiles/win7-x86-phoenix.json" T
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
   expect_phoenix_identity
   # The 9-byte layout: the driver, asking the caller's width, refuses the 17-byte one.
-  e2e_expect "exit $unfinished" "state refused torq=0 kmdfmemio=0 addmem=0 memiovxd=0"
+  e2e_expect "exit $unfinished" "state refused torq=0 kmdfmemio=0 addmem=0 memiovxd=0" \
+    "state 0 torq memory-read code=0x9C41200C target=0xF0000 width=0 value=0x10000"
   expect_walk_requests
+  e2e_driver_checks nt_torq
   family_driver=none E2E_KIND=none e2e_run no_driver "$pkg_ready" '"drivers": {"torq": false}'
   e2e_expect "exit 0xFFFFFFFF" \
     "box [Driver Load Fail] Fail to update.\\nCheck if LMX(Lumivex) is installed.\\nLMX must be installed to update BIOS. (type 0x10, owner none, answer 1)"
@@ -187,6 +249,7 @@ if e2e_family vista win64 vista "$source_root/profiles/vista-x64-phoenix.json" K
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
   e2e_expect "exit $unfinished"
   expect_phoenix_identity
+  e2e_driver_checks nt_kmdfmemio
   family_driver=none E2E_KIND=none e2e_run no_driver_silent "$pkg_silent" '"drivers": {"kmdfmemio": false}'
   e2e_expect "exit 0xFFFFFFFF"
   grep -q '^box \[Driver Load Fail\] ' "$dir/observed.txt" || e2e_fail "vista/no_driver_silent: no \"Driver Load Fail\" box"
@@ -216,6 +279,7 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
   total=$(sed -n 's/^state log total=\([0-9]*\) .*/\1/p' "$dir/observed.txt")
   [ -n "$first_total" ] && [ "${total:-0}" -eq $((first_total * 2)) ] ||
     e2e_fail "xp/same_boot: request log total '$total' after '$first_total' in the first run"
+  e2e_driver_checks nt_addmem  # the ADDMEM the updater installed still runs
 
   # After a reboot a stale registration with another driver path is removed
   # and the service created again from %TEMP%.
@@ -232,6 +296,15 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
   calls=$(e2e_service_calls | tr '\n' ' ')
   [ "$calls" = "ControlService DeleteService CreateServiceW StartServiceW " ] ||
     e2e_fail "xp/stale: service calls '$calls', expected the old one stopped and deleted before the new one"
+
+  # Another process holds %TEMP%\AddMem.sys and no ADDMEM runs: the file may
+  # have been planted, and nothing is installed from it.
+  held="$(e2e_json "$temp_win\\AddMem.sys")"
+  E2E_SETUP='hold_in_temp AddMem.sys' E2E_KIND=none E2E_WINEDEBUG=-all,+service \
+    e2e_run held_driver_file "$pkg_ready" "\"fileSystem\": {\"files\": {\"$held\": \"\"}, \"held\": [\"$held\"]}"
+  e2e_expect "exit 0x80000003" "temp-entry AddMem.sys" \
+    "box [Fail : Unpack] File Extraction failed.\\n\\nProgram will be terminated. (type 0x10, owner none, answer 1)"
+  grep -q ':trace:service:CreateServiceW ' "$dir/run.wine" && e2e_fail "xp/held_driver_file: a service was created"
 
   # No "AddMem.sys" member: the unpack failure before anything else.
   E2E_KIND=none e2e_run no_addmem "$pkg_no_addmem" ''
@@ -270,6 +343,10 @@ if e2e_family win98 win32 win98 "$source_root/profiles/win98-phoenix.json" MEMIO
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
   e2e_expect "exit $unfinished"
   expect_phoenix_identity
+  e2e_driver_checks nt_memiovxd
+  cp "$programs/driver_client.exe" "$programs/driver_client_win98.exe"
+  orv_wine_version win98 driver_client_win98.exe
+  e2e_driver_checks win9x_memiovxd "$programs/driver_client_win98.exe"
   e2e_family_end
 fi
 

@@ -65,6 +65,7 @@ class LongNameFiles : public os::FileSystem {
     return real_->FreeBytesAvailable(directory, bytes);
   }
   std::string HostPath(const std::string& path) override { return real_->HostPath(path); }
+  os::EntryKind KindOf(const std::string& path) override { return real_->KindOf(path); }
 
  private:
   os::FileSystem* real_;

@@ -81,6 +81,32 @@ TEST_F(HwTest, AddMemRegistrationFromAnEarlierRunIsReplaced) {
   hw::CloseDriver();
 }
 
+// A creation refused once (a deleted registration not gone yet) is retried
+// after another removal; a service marked for deletion takes no more calls.
+TEST_F(HwTest, AddMemInstallationRetriesOnceAfterARefusedCreation) {
+  Boot("win10-x64-phoenix.json", [](nlohmann::json& j) {
+    j["drivers"]["addmem"] = {{"createFailures", 1}};
+  });
+  notebook().files().Put("ADDMEM.SYS", "driver");
+  ASSERT_TRUE(hw::OpenDriver());
+  hw::CloseDriver();
+  EXPECT_EQ(notebook().transcript().Of("service"),
+            (std::vector<std::string>{"create ADDMEM: refused",
+                                      "create ADDMEM " + kTemp + "\\ADDMEM.SYS", "start ADDMEM"}));
+
+  os::ServiceManager& scm = notebook().services();
+  const os::ServiceRef manager = scm.OpenManager();
+  const os::ServiceRef first = scm.OpenExisting(manager, "ADDMEM");
+  const os::ServiceRef second = scm.OpenExisting(manager, "addmem");
+  ASSERT_TRUE(scm.Delete(first));  // running: marked, gone once it stops
+  EXPECT_FALSE(scm.Start(second));
+  EXPECT_EQ(scm.LastError(), os::error::kServiceMarkedForDelete);
+  EXPECT_FALSE(scm.Delete(second));
+  EXPECT_FALSE(scm.CreateKernelDriver(manager, "ADDMEM", "ADDMEM", "C:\\x.sys"));
+  EXPECT_EQ(scm.LastError(), os::error::kServiceMarkedForDelete);
+  EXPECT_TRUE(notebook().services().IsRunning("ADDMEM"));
+}
+
 TEST_F(HwTest, MissingAddMemFileFailsEveryAttemptWithResultDriverLoad) {
   Boot("xp-ami.json");
   EXPECT_EQ(app::DetectAmiFirmware(), 0);

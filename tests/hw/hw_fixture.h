@@ -1,21 +1,16 @@
 // A simulated notebook built from one of the documented machine profiles,
-// with the hardware layer's state fresh for each test.
+// with %TEMP% (or C:\ when TEMP is unset) as the current directory.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <functional>
-#include <initializer_list>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "os/sim/host_files.h"
-#include "os/sim/notebook.h"
 #include "os/sim/sim_devices.h"
+#include "support/sim_fixture.h"
 
 namespace hwtest {
 
@@ -26,25 +21,17 @@ sim::Profile LoadProfile(const std::string& name,
 // (port, value) of the port writes the machine saw, in order, for ports in
 // `ports` (as far as the request log reaches back).
 std::vector<std::pair<uint16_t, uint8_t>> PortWrites(const machine::Machine& m,
-                                                     std::initializer_list<uint16_t> ports);
+                                                     const std::vector<uint16_t>& ports);
 
-class HwTest : public ::testing::Test {
+class HwTest : public testing_support::SimTest {
  protected:
-  void TearDown() override;
-  // Builds and installs the notebook; the current directory is %TEMP%
-  // (or "C:\\" when it is unset).
+  // Builds and installs the notebook (a test may boot more than one).
   void Boot(const std::string& profileName, const std::function<void(nlohmann::json&)>& edit = {});
-  sim::Notebook& notebook() { return *notebook_; }
-  machine::Machine& hardware() { return notebook_->devices().Machine(); }
+  machine::Machine& hardware() { return notebook().devices().Machine(); }
   std::string Log();  // DebugLog.txt of the current directory
   // Lines of the log equal to `line`.
   int LogCount(const std::string& line);
-  uint32_t Requests() const;  // every request honoured so far
-
- private:
-  void Shutdown();
-  std::unique_ptr<sim::ScratchFolder> scratch_;
-  std::unique_ptr<sim::Notebook> notebook_;
+  uint32_t Requests();  // every request honoured so far
 };
 
 }  // namespace hwtest

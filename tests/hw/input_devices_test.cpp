@@ -149,6 +149,24 @@ TEST_F(InputDevices, RefusedWritesAreFailuresNotSuccesses) {
   EXPECT_EQ(hardware().kbc.commandByte, 0x47);
 }
 
+TEST_F(InputDevices, ADroppedByteStopsTheSwitchOffButNotTheSwitchOn) {
+  // The second command byte of each sequence is lost for good.
+  Start([](json& j) {
+    j["drivers"]["refuseWrites"] = {{"port", 0x64}, {"after", 1}, {"count", 100000}};
+    j["drivers"]["requestMicros"] = 100000;
+  });
+  EXPECT_FALSE(hw::KeyboardControllerOff());
+  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}), (Writes{{0x64, 0xAD}}));
+  EXPECT_EQ(LogCount("Key OFF End"), 0);
+  Start([](json& j) {
+    j["drivers"]["refuseWrites"] = {{"port", 0x64}, {"after", 0}, {"count", 100000}};
+    j["drivers"]["requestMicros"] = 100000;
+  });
+  EXPECT_FALSE(hw::KeyboardControllerOn());
+  EXPECT_EQ(PortWrites(hardware(), {0x60, 0x64}), (Writes{{0x60, 0x47}}));
+  EXPECT_EQ(LogCount("Key ON Fail"), 1);
+}
+
 TEST_F(InputDevices, WithoutTheDriverTheMiceAreStillSwitched) {
   Start([](json& j) {
     j["windows"] = {{"major", 10}, {"minor", 0}, {"platform", "nt"}};

@@ -90,6 +90,25 @@ TEST_F(Decoders, VxdReadToAnAddressNotTheCallersTouchesNoPort) {
   EXPECT_EQ(m_->requests[static_cast<int>(Driver::kMemIoVxd)], 0u);
 }
 
+TEST(MachineModel, MailboxRefusesWritesWhileBusy) {
+  auto m = std::make_unique<machine::Machine>();
+  m->Reset();
+  m->superIo.present = true;
+  m->superIo.mailboxBase = 0x900;
+  m->superIo.mailboxBehaviour = {machine::Behaviour::kSlow, 100};
+  m->WritePort(0x900, 1, 0x84);
+  m->WritePort(0x901, 1, 0x11);
+  m->WritePort(0x900, 1, 0x82);
+  m->WritePort(0x901, 1, 0x30);  // the command: busy for 100 us
+  m->WritePort(0x900, 1, 0x84);
+  m->WritePort(0x901, 1, 0x22);  // lost
+  EXPECT_EQ(m->superIo.violations, 1u);
+  EXPECT_EQ(m->superIo.registers[0x84], 0x11);
+  m->SetTime(1000);
+  EXPECT_EQ(m->ReadPort(0x901, 1), 0x11u);
+  EXPECT_EQ(m->superIo.lastData[0], 0x11);
+}
+
 TEST(MachineModel, KeyboardControllerLosesBytesWrittenIntoAFullInputBuffer) {
   auto m = std::make_unique<machine::Machine>();
   m->Reset();

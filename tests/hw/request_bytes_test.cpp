@@ -1,11 +1,13 @@
 // The exact bytes each primitive hands to each driver: recorded at the
 // device seam, answered with a fixed value.
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "hw/chipset.h"
 #include "hw/device_requests.h"
 #include "hw/hardware_state.h"
+#include "hw/memory_search.h"
 #include "hw/wait_limit.h"
 #include "hw_fixture.h"
 
@@ -58,30 +60,44 @@ class RecordingDevices : public os::Devices {
   bool refuse = false, openFails = false;
 };
 
-Bytes Le32(uint32_t v) {
-  return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+// Hex bytes, blanks ignored; "SELF" stands for the 32-bit address of the
+// record's own offset 16 (KMDFMEMIO's data, MEMIO.VXD's variable), which only
+// the request knows.
+const Bytes kSelf = {0x5E, 0x1F, 0x5E, 0x1F};
+Bytes Hex(const std::string& text) {
+  Bytes bytes;
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == ' ') {
+      ++i;
+    } else if (text.compare(i, 4, "SELF") == 0) {
+      bytes.insert(bytes.end(), kSelf.begin(), kSelf.end());
+      i += 4;
+    } else {
+      bytes.push_back(static_cast<uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
+      i += 2;
+    }
+  }
+  return bytes;
 }
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
+
+enum class Kind { kTorq64, kTorq32, kKmdf, kAddMem, kVxd };
 
 class RequestBytes : public hwtest::HwTest {
  protected:
   // A notebook for time, files and request memory; the recorder as driver.
-  void Use(bool vista, bool win7, bool nt, int32_t wow64) {
+  void Use(Kind kind) {
     Boot("win7-x64-phoenix.json");
+    recorder_ = RecordingDevices{};
     recorder_.real = &notebook().devices();
     os::Platform p = notebook().Platform();
     p.devices = &recorder_;
     os::InstallPlatform(p);
     hw::HardwareState& s = hw::Hw();
     s.versionProbed = true;
-    s.isWindowsVista = vista;
-    s.isWindows7 = win7;
-    s.isNt = nt;
-    s.isWow64 = wow64;
+    s.isWindowsVista = kind == Kind::kKmdf;
+    s.isWindows7 = kind == Kind::kTorq64 || kind == Kind::kTorq32;
+    s.isNt = kind != Kind::kVxd;
+    s.isWow64 = kind == Kind::kTorq64 || kind == Kind::kKmdf;
     s.device = 7;
   }
   const Sent& Only() {
@@ -91,157 +107,142 @@ class RequestBytes : public hwtest::HwTest {
   RecordingDevices recorder_;
 };
 
-TEST_F(RequestBytes, TorqPortRecordsFollowTheProcessWidth) {
-  Use(false, true, true, 1);
-  EXPECT_EQ(hw::ReadPort8(0x64), 0xA1);
-  EXPECT_EQ(Only().code, 0x9C412008u);
-  EXPECT_EQ(Only().input, (Bytes{0x64, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Only().outputSize, 1u);
-
-  recorder_.sent.clear();
-  hw::Hw().isWow64 = 0;
-  EXPECT_EQ(hw::ReadPort16(0x1234), 0xA2A1);
-  EXPECT_EQ(Only().input, (Bytes{0x34, 0x12, 0, 0, 1, 2, 0, 0, 0}));
-  EXPECT_EQ(Only().outputSize, 2u);
-
-  recorder_.sent.clear();
-  hw::WritePort16(0x72, 0xBEEF);
-  EXPECT_EQ(Only().input, (Bytes{0x72, 0, 0, 0, 0, 2, 0, 0, 0, 0xEF, 0xBE}));
-
-  recorder_.sent.clear();
-  hw::Hw().isWow64 = 1;
-  hw::WritePort32(0xCF8, 0x8000F840);
-  EXPECT_EQ(Only().input, Cat({Bytes{0xF8, 0x0C, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0},
-                               Le32(0x8000F840)}));
-}
-
-TEST_F(RequestBytes, TorqMemoryRecords) {
-  Use(false, true, true, 1);
+// A memory read into a zeroed buffer, whose first four bytes it gives; a
+// write of `length` bytes of "CX\x04".
+uint32_t ReadMemory(uint32_t low, uint32_t high, uint32_t length) {
   uint8_t buffer[4] = {};
-  hw::ReadPhysical({0xF0000, 1, 4, buffer});
-  EXPECT_EQ(Only().code, 0x9C41200Cu);
-  EXPECT_EQ(Only().input, (Bytes{0, 0, 0x0F, 0, 1, 0, 0, 0, 1, 4, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Only().outputSize, 4u);
-  EXPECT_EQ(buffer[3], 0xA4);
-
-  recorder_.sent.clear();
-  hw::Hw().isWow64 = 0;
-  const uint8_t data[3] = {'C', 'X', 4};
-  hw::WritePhysical({0xFF800, 1, 3, const_cast<uint8_t*>(data)});  // the high half is dropped
-  EXPECT_EQ(Only().input, (Bytes{0, 0xF8, 0x0F, 0, 0, 3, 0, 0, 0, 'C', 'X', 4}));
+  hw::ReadPhysical(hw::PhysicalRange{low, high, length, buffer});
+  return uint32_t{buffer[0]} | buffer[1] << 8 | buffer[2] << 16 | uint32_t{buffer[3]} << 24;
+}
+uint32_t WriteMemory(uint32_t low, uint32_t high, uint32_t length) {
+  uint8_t data[3] = {'C', 'X', 4};
+  hw::WritePhysical(hw::PhysicalRange{low, high, length, data});
+  return 0;
 }
 
-TEST_F(RequestBytes, KmdfRecordsPointAtTheirOwnDataAndOpenPerRequest) {
-  Use(true, false, true, 1);
-  EXPECT_EQ(hw::ReadPort16(0x430), 0xA2A1);
-  const Sent& read = Only();
-  EXPECT_EQ(read.code, 0x9C412408u);
-  EXPECT_TRUE(read.sameBuffer);
-  EXPECT_EQ(read.input, Cat({Le32(0x430), Le32(0), Le32(2),
-                             Le32(static_cast<uint32_t>(read.inputAddress + 16)), Bytes{0, 0}}));
-  EXPECT_EQ(read.outputSize, 18u);
+// Every primitive on every driver: the code, the input record byte for byte,
+// the output buffer's size, and the value the read hands back.
+TEST_F(RequestBytes, EachPrimitiveSendsItsDriversRecord) {
+  const struct {
+    const char* what;
+    Kind kind;
+    std::function<uint32_t()> operation;  // the value read, 0 for a write that went through
+    uint32_t code;
+    const char* input;
+    uint32_t outputSize;
+    uint32_t result;
+  } rows[] = {
+      {"torq 64 port read", Kind::kTorq64, [] { return hw::ReadPort8(0x64); }, 0x9C412008,
+       "6400000000000000 01 0100000000000000", 1, 0xA1},
+      {"torq 32 port read", Kind::kTorq32, [] { return hw::ReadPort16(0x1234); }, 0x9C412008,
+       "34120000 01 02000000", 2, 0xA2A1},
+      {"torq 32 port write", Kind::kTorq32, [] { return hw::WritePort16(0x72, 0xBEEF) - 1u; },
+       0x9C412008, "72000000 00 02000000 EFBE", 2, 0},
+      {"torq 64 port write", Kind::kTorq64, [] { return hw::WritePort32(0xCF8, 0x8000F840) - 1u; },
+       0x9C412008, "F80C000000000000 00 0400000000000000 40F80080", 4, 0},
+      {"torq 64 memory read", Kind::kTorq64, [] { return ReadMemory(0xF0000, 1, 4); }, 0x9C41200C,
+       "00000F0001000000 01 0400000000000000", 4, 0xA4A3A2A1},
+      {"torq 32 memory write, the high half dropped", Kind::kTorq32,
+       [] { return WriteMemory(0xFF800, 1, 3); }, 0x9C41200C, "00F80F00 00 03000000 435804", 3, 0},
+      {"kmdf port read", Kind::kKmdf, [] { return hw::ReadPort16(0x430); }, 0x9C412408,
+       "30040000 00000000 02000000 SELF 0000", 18, 0xA2A1},
+      {"kmdf port write", Kind::kKmdf, [] { return hw::WritePort8(0x70, 0x2F) - 1u; }, 0x9C412404,
+       "70000000 00000000 01000000 SELF 2F", 17, 0},
+      {"kmdf memory read", Kind::kKmdf, [] { return ReadMemory(0xF0010, 0, 3); }, 0x9C412800,
+       "00000000 10000F00 03000000 SELF 000000", 19, 0xA3A2A1},
+      {"addmem port write", Kind::kAddMem, [] { return hw::WritePort8(0x64, 0xB1) - 1u; }, 0x222034,
+       "64000000 B1000000", 1, 0},
+      {"addmem port read", Kind::kAddMem, [] { return hw::ReadPort32(0xCFC); }, 0x222048,
+       "FC0C0000 00000000", 4, 0xA4A3A2A1},
+      {"addmem memory read", Kind::kAddMem, [] { return ReadMemory(0xFFF00000, 0, 4); }, 0x22204C,
+       "0000F0FF 00000000", 4, 0xA4A3A2A1},
+      {"addmem memory write", Kind::kAddMem, [] { return WriteMemory(0x12345678, 9, 2); }, 0x222050,
+       "78563412 09000000 4358", 2, 0},
+      {"vxd port read", Kind::kVxd, [] { return hw::ReadPort16(0x404); }, 0x9C412400,
+       "04040000 00000000 02000000 SELF", 16, 0xA2A1},
+      {"vxd port write", Kind::kVxd, [] { return hw::WritePort32(0xCF8, 0x8000F840) - 1u; },
+       0x9C412404, "F80C0000 00000000 04000000 SELF", 16, 0},
+      {"vxd memory read goes the ADDMEM way", Kind::kVxd, [] { return ReadMemory(0xF0000, 0, 2); },
+       0x22204C, "00000F00 00000000", 2, 0xA2A1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    Use(row.kind);
+    EXPECT_EQ(row.operation(), row.result);
+    const Sent& sent = Only();
+    EXPECT_EQ(sent.code, row.code);
+    Bytes expected = Hex(row.input);
+    // The record names its own offset 16, and is then also the output.
+    const bool self = expected.size() >= 16 && Bytes(&expected[12], &expected[16]) == kSelf;
+    if (self) {
+      const uint32_t address = static_cast<uint32_t>(sent.inputAddress + 16);
+      for (int i = 0; i < 4; ++i) expected[12 + i] = static_cast<uint8_t>(address >> (8 * i));
+    }
+    EXPECT_EQ(sent.input, expected);
+    EXPECT_EQ(sent.outputSize, row.outputSize);
+    EXPECT_EQ(sent.sameBuffer, self);
+    EXPECT_EQ(notebook().devices().LiveRequestBlocks(), 0u);
+  }
+}
+
+TEST_F(RequestBytes, KmdfOpensPerRequestAndReadsAllOnesWhenItCannot) {
+  Use(Kind::kKmdf);
+  hw::ReadPort16(0x430);
   EXPECT_EQ(recorder_.opens, 1);
   EXPECT_EQ(recorder_.closes, 1);
   EXPECT_EQ(hw::Hw().device, os::kInvalidDevice);
 
-  recorder_.sent.clear();
-  hw::WritePort8(0x70, 0x2F);
-  EXPECT_EQ(Only().code, 0x9C412404u);
-  EXPECT_EQ(Only().input,
-            Cat({Le32(0x70), Le32(0), Le32(1),
-                 Le32(static_cast<uint32_t>(Only().inputAddress + 16)), Bytes{0x2F}}));
+  // A request the driver refuses is sent once, never again.
+  recorder_.refuse = true;
+  EXPECT_EQ(hw::ReadPort16(0x430), 0xFFFF);
+  EXPECT_TRUE(hw::Hw().portFailed);
+  EXPECT_EQ(recorder_.sent.size(), 2u);
 
-  recorder_.sent.clear();
-  uint8_t buffer[3] = {};
-  hw::ReadPhysical({0xF0010, 0, 3, buffer});
-  EXPECT_EQ(Only().code, 0x9C412800u);
-  EXPECT_EQ(Only().input,
-            Cat({Le32(0), Le32(0xF0010), Le32(3),
-                 Le32(static_cast<uint32_t>(Only().inputAddress + 16)), Bytes{0, 0, 0}}));
-  EXPECT_EQ(buffer[0], 0xA1);
-  EXPECT_EQ(notebook().devices().LiveRequestBlocks(), 0u);
-}
-
-TEST_F(RequestBytes, KmdfThatCannotBeOpenedReadsAllOnesAndLeavesMemoryBuffers) {
-  Use(true, false, true, 0);
+  // A device that does not open: ten opens 50 ms apart per request.
   recorder_.openFails = true;
+  recorder_.sent.clear();
   const uint64_t before = notebook().clock().Micros();
   EXPECT_EQ(hw::ReadPort8(0x64), 0xFF);
   EXPECT_EQ(hw::ReadPort32(0xCFC), 0xFFFFFFFFu);
-  EXPECT_TRUE(hw::Hw().portFailed);
-  EXPECT_EQ(recorder_.opens, 20);
-  EXPECT_GE(notebook().clock().Micros() - before, 2 * 500000u);  // ten pauses of 50 ms per request
+  EXPECT_EQ(recorder_.opens, 22);
+  EXPECT_GE(notebook().clock().Micros() - before, 2 * 500000u);
   uint8_t buffer[2] = {0x11, 0x22};
   hw::ReadPhysical({0xF0000, 0, 2, buffer});
-  EXPECT_EQ(buffer[0], 0x11);
+  EXPECT_EQ(buffer[0], 0x11);  // the caller's buffer as it was
   EXPECT_TRUE(recorder_.sent.empty());
 }
 
-TEST_F(RequestBytes, AddMemRecords) {
-  Use(false, false, true, 0);
-  hw::WritePort8(0x64, 0xB1);
-  EXPECT_EQ(Only().code, 0x222034u);
-  EXPECT_EQ(Only().input, (Bytes{0x64, 0, 0, 0, 0xB1, 0, 0, 0}));
-  EXPECT_EQ(Only().outputSize, 1u);
-
-  recorder_.sent.clear();
-  EXPECT_EQ(hw::ReadPort32(0xCFC), 0xA4A3A2A1u);
-  EXPECT_EQ(Only().code, 0x222048u);
-  EXPECT_EQ(Only().input, (Bytes{0xFC, 0x0C, 0, 0, 0, 0, 0, 0}));
-
-  recorder_.sent.clear();
-  uint8_t buffer[5] = {};
-  hw::ReadPhysical({0xFFF00000, 0, 5, buffer});
-  EXPECT_EQ(Only().code, 0x22204Cu);
-  EXPECT_EQ(Only().input, Cat({Le32(0xFFF00000), Le32(0)}));
-  EXPECT_EQ(Only().outputSize, 5u);
-
-  recorder_.sent.clear();
-  uint8_t data[2] = {0xAB, 0xCD};
-  hw::WritePhysical({0x12345678, 0x9, 2, data});
-  EXPECT_EQ(Only().code, 0x222050u);
-  EXPECT_EQ(Only().input, Cat({Le32(0x12345678), Le32(9), Bytes{0xAB, 0xCD}}));
-}
-
-TEST_F(RequestBytes, MemIoVxdRecordsCarryWidthAndValueAddress) {
-  Use(false, false, false, 0);
-  EXPECT_EQ(hw::ReadPort16(0x404), 0xA2A1);
-  const Sent& read = Only();
-  EXPECT_EQ(read.code, 0x9C412400u);
-  EXPECT_TRUE(read.sameBuffer);
-  EXPECT_EQ(read.input, Cat({Le32(0x404), Le32(0), Le32(2),
-                             Le32(static_cast<uint32_t>(read.inputAddress + 16))}));
-
-  recorder_.sent.clear();
-  hw::WritePort32(0xCF8, 0x8000F840);
-  EXPECT_EQ(Only().code, 0x9C412404u);
-  uint32_t address;
-  std::memcpy(&address, Only().input.data() + 12, 4);
-  EXPECT_EQ(Only().input, Cat({Le32(0xCF8), Le32(0), Le32(4), Le32(address)}));
-  EXPECT_EQ(notebook().devices().LiveRequestBlocks(), 0u);
-
-  recorder_.sent.clear();
-  uint8_t buffer[2] = {};
-  hw::ReadPhysical({0xF0000, 0, 2, buffer});
-  EXPECT_EQ(Only().code, 0x22204Cu);  // memory goes the ADDMEM way
+// Record sizes are 32-bit sums: a length near 4 GiB would wrap them.
+TEST_F(RequestBytes, MemoryRangesBeyondSixteenMebibytesAreNotSent) {
+  for (Kind kind : {Kind::kTorq64, Kind::kKmdf}) {
+    Use(kind);
+    std::vector<uint8_t> buffer(hw::kMaxPhysicalTransfer + 1);
+    hw::ReadPhysical({0, 0, hw::kMaxPhysicalTransfer + 1, buffer.data()});
+    hw::WritePhysical({0, 0, hw::kMaxPhysicalTransfer + 1, buffer.data()});
+    hw::WritePhysical({0, 0, 0xFFFFFFF8u, buffer.data()});
+    EXPECT_EQ(hw::FindSignature(0, 0xFFFFFFF0u, "DEVEL", 1), 0u);
+    EXPECT_TRUE(recorder_.sent.empty());
+    hw::ReadPhysical({0, 0, hw::kMaxPhysicalTransfer, buffer.data()});
+    EXPECT_EQ(Only().outputSize, hw::kMaxPhysicalTransfer + (kind == Kind::kKmdf ? 16 : 0));
+  }
 }
 
 TEST_F(RequestBytes, PciConfigurationAddress) {
-  Use(false, false, true, 0);
+  Use(Kind::kAddMem);
   hw::ReadPciConfig32(0, 31, 0, 0x40);
   ASSERT_EQ(recorder_.sent.size(), 2u);
-  EXPECT_EQ(recorder_.sent[0].input, Cat({Le32(0xCF8), Le32(0x8000F840)}));
-  EXPECT_EQ(recorder_.sent[1].input, Cat({Le32(0xCFC), Le32(0)}));
+  EXPECT_EQ(recorder_.sent[0].input, Hex("F80C0000 40F80080"));
+  EXPECT_EQ(recorder_.sent[1].input, Hex("FC0C0000 00000000"));
 }
 
 TEST_F(RequestBytes, RefusedPortRequestsAreResentWithinTheirBoundAndLoggedOnce) {
-  Use(false, false, true, 0);
+  Use(Kind::kAddMem);
   recorder_.refuse = true;
   EXPECT_EQ(hw::ReadPort16(0x64), 0xFFFF);
   // The recorder costs no time, so the count bound ends it.
   EXPECT_EQ(recorder_.sent.size(), hw::kRefusedRequestWait.polls);
   EXPECT_TRUE(hw::Hw().portFailed);
-  hw::WritePort8(0x64, 1);
+  EXPECT_FALSE(hw::WritePort8(0x64, 1));
   EXPECT_EQ(LogCount("Timeout: driver refused port request"), 1);
   recorder_.refuse = false;
   hw::ReadPort8(0x64);

@@ -3,6 +3,7 @@
 #include "app/driver_steps.h"
 #include "app/sequence_state.h"
 #include "core/shared_state.h"
+#include "core/temp_directory.h"
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
 #include "hw_fixture.h"
@@ -21,7 +22,7 @@ class Staging : public hwtest::HwTest {
   int StartUp() {  // the three start-up steps, as a run performs them
     app::ResetRunState();
     hw::ProbePlatform();
-    if (!app::StageLegacyDriver()) return -1;
+    if (!core::EnterTempDirectory() || !app::StageLegacyDriver()) return -1;
     return app::DetectAmiFirmware();
   }
 };
@@ -64,6 +65,19 @@ TEST_F(Staging, SecondRunUsesTheDriverStillLoaded) {
   EXPECT_FALSE(notebook().files().Exists("AddMem.sys.gz"));
   EXPECT_TRUE(notebook().transcript().Of("service").empty());
   EXPECT_TRUE(notebook().transcript().Of("exit").empty());
+}
+
+// A file held by something other than the running ADDMEM driver may have
+// been planted by another user of a shared TEMP: nothing is installed from it.
+TEST_F(Staging, AHeldFileCountsOnlyWhileItsDriverRuns) {
+  const std::string planted = "C:\\Users\\tech\\AppData\\Local\\Temp\\AddMem.sys";
+  Boot("win10-x64-phoenix.json", [&](nlohmann::json& j) {
+    j["fileSystem"] = {{"files", {{planted, "planted driver"}}}, {"held", {planted}}};
+  });
+  PutPackage({Record("AddMem.sys.gz", Gzip("driver"))});
+  EXPECT_EQ(StartUp(), -1);
+  EXPECT_TRUE(notebook().transcript().Of("service").empty());
+  EXPECT_TRUE(notebook().services().Registrations().empty());
 }
 
 TEST_F(Staging, TwoRunsOnOneNotebook) {

@@ -157,11 +157,16 @@ TEST_F(OrvpackTest, BuildRefusesWhatTheUpdaterWouldRefuse) {
   Write("b/SAME.TXT", "2");
   Write("notexe.bin", "XX" + std::string(100, '\0'));
   Write("ok.txt", "fine");
+  Write(std::string(157, 'l'), "a stored name of 160 bytes");
+  Write(std::string(158, 'l'), "a stored name of 161 bytes");
 
   ToolRun run = Run("build -u updater.exe -f 0 -o p.exe con.txt");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_THAT(run.err, HasSubstr("is a device name"));
   EXPECT_EQ(Run("build -u updater.exe -f 0 -o p.exe trailing.").exitCode, 1);
+  run = Run("build -u updater.exe -f 0 -o p.exe " + std::string(158, 'l'));
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_THAT(run.err, HasSubstr("161 bytes long"));
   run = Run("build -u updater.exe -f 0 -o p.exe a/Same.txt b/SAME.TXT");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_THAT(run.err, HasSubstr("two members named"));
@@ -174,7 +179,7 @@ TEST_F(OrvpackTest, BuildRefusesWhatTheUpdaterWouldRefuse) {
   EXPECT_EQ(KindOfPath(Path("p.exe")), false);  // nothing written by a refused build
   EXPECT_EQ(KindOfPath(Path("p.exe.partial")), false);
   // A package is not an updater to build on.
-  ASSERT_EQ(Run("build -u updater.exe -f 0 -o p.exe ok.txt").exitCode, 0);
+  ASSERT_EQ(Run("build -u updater.exe -f 0 -o p.exe ok.txt " + std::string(157, 'l')).exitCode, 0);
   run = Run("build -u p.exe -f 0 -o q.exe ok.txt");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_THAT(run.err, HasSubstr("already carries a package"));
@@ -230,6 +235,11 @@ std::vector<Damage> DamagedPackages() {
        "not terminated"},
       {"no suffix", Package(Archive(0, {Record("plain.txt", Gzip("x"))})),
        "does not end in \".gz\""},
+      {"upper-case suffix", Package(Archive(0, {Record("UPPER.TXT.GZ", Gzip("x"))})),
+       "does not end in \".gz\""},
+      {"name too long for a work directory",
+       Package(Archive(0, {Record(std::string(254, 'n') + ".gz", Gzip("x"))})),
+       "257 bytes long, more than the 160"},
       {"duplicate", Package(Archive(0, {ok, Record("OK.TXT.gz", Gzip("x"))})),
        "replaces the first"},
       {"negative size", Package(Archive(0, {ok, RecordWithSize("n.gz", -5, "")})),
@@ -250,7 +260,8 @@ std::vector<Damage> DamagedPackages() {
   };
 }
 
-TEST_F(OrvpackTest, VerifyReportsEveryFault) {
+// List marks the names verify reports, and fails too.
+TEST_F(OrvpackTest, VerifyAndListReportEveryFault) {
   for (const Damage& damage : DamagedPackages()) {
     SCOPED_TRACE(damage.what);
     Write("damaged.exe", damage.package);
@@ -259,7 +270,35 @@ TEST_F(OrvpackTest, VerifyReportsEveryFault) {
     EXPECT_THAT(run.out, HasSubstr("FAULT: "));
     EXPECT_THAT(run.out, HasSubstr(damage.expected)) << run.out;
     EXPECT_THAT(run.out, Not(HasSubstr(": OK:")));
+    const std::string what = damage.what;
+    if (what.find("name") != std::string::npos || what.find("suffix") != std::string::npos) {
+      const ToolRun list = Run("list damaged.exe");
+      EXPECT_EQ(list.exitCode, 1);
+      EXPECT_THAT(list.out, HasSubstr(damage.expected)) << list.out;
+    }
   }
+}
+
+// A link in the destination is replaced with --force and refused without;
+// nothing is ever written where it leads.
+TEST_F(OrvpackTest, ExtractNeverWritesThroughALink) {
+  Write("outside.txt", "keep");
+  Write("p.exe",
+        Package(Archive(0, {Record("a.txt.gz", Gzip("new")), Record("b.txt.gz", Gzip("new"))})));
+  const auto link = [&](const char* target, const char* name) {
+    return std::system(
+        ("mkdir -p '" + Path("out") + "' && ln -s " + target + " '" + Path(name) + "'").c_str());
+  };
+  ASSERT_EQ(link("../nowhere.txt", "out/b.txt"), 0);
+  // A link that leads nowhere is there all the same: refused before anything is written.
+  EXPECT_EQ(Run("extract p.exe out").exitCode, 1);
+  EXPECT_FALSE(KindOfPath(Path("out/a.txt")));
+  ASSERT_EQ(link("../outside.txt", "out/a.txt"), 0);
+  EXPECT_EQ(Run("extract p.exe out --force").exitCode, 0);
+  EXPECT_EQ(Read("outside.txt"), "keep");
+  EXPECT_FALSE(KindOfPath(Path("nowhere.txt")));
+  EXPECT_EQ(Read("out/a.txt"), "new");
+  EXPECT_EQ(Read("out/b.txt"), "new");
 }
 
 TEST_F(OrvpackTest, NoPackageAtAll) {

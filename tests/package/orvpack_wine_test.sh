@@ -45,6 +45,15 @@ cmp -s extracted/R0123.WPH payload/R0123.WPH || fail "extract: R0123.WPH differs
 cmp -s extracted/AddMem.sys payload/AddMem.sys || fail "extract: AddMem.sys differs"
 [ -f extracted/empty.bin ] && [ ! -s extracted/empty.bin ] || fail "extract: empty.bin"
 
+# A link in the destination is replaced, never written through.
+rm -f extracted/AddMem.sys
+echo keep >outside.txt
+ln -s ../outside.txt extracted/AddMem.sys
+run extract package.exe extracted --force
+[ "$status" -eq 0 ] || fail "extract over a link exited with $status"
+[ "$(cat outside.txt)" = keep ] && [ ! -L extracted/AddMem.sys ] || fail "extract wrote through a link"
+cmp -s extracted/AddMem.sys payload/AddMem.sys || fail "extract over a link: AddMem.sys differs"
+
 # One flipped byte in the last member's CRC-32.
 size=$(wc -c <package.exe)
 cp package.exe damaged.exe

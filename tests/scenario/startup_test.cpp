@@ -15,9 +15,19 @@ namespace {
 using namespace app;
 using namespace core;
 
-class StartupTest : public ScenarioTest {};
+// Every start-up scenario runs twice: with the dialog thread run to its end
+// as it starts, and run only when the main thread first waits for it, so that
+// the main thread is ahead of the dialog.
+class StartupTest : public ScenarioTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void BootProfile(const std::string& name, const std::string& patch = "{}") {
+    nlohmann::json merged = nlohmann::json::parse(patch);
+    merged["deferThreads"] = GetParam();
+    ScenarioTest::BootProfile(name, merged.dump());
+  }
+};
 
-TEST_F(StartupTest, ReachesTheOptionParsingInOrder) {
+TEST_P(StartupTest, ReachesTheOptionParsingInOrder) {
   BootProfile("win7-x64-phoenix");
   files().Put(std::string(kWork) + "old-run.bin", "left by the previous run");
   InstallPackage(FlashLastArea, ReleaseMembers());
@@ -54,7 +64,7 @@ TEST_F(StartupTest, ReachesTheOptionParsingInOrder) {
   EXPECT_GE(Find(std::string("library: load ") + kTemp + "\\ConResEn.dll as data"), 0);
 }
 
-TEST_F(StartupTest, CancelAtTheConfirmationEndsWithZeroAfterTheOldFilesAreGone) {
+TEST_P(StartupTest, CancelAtTheConfirmationEndsWithZeroAfterTheOldFilesAreGone) {
   BootProfile("win7-x64-phoenix",
               R"({"messageBoxes": [{"titleContains": "Warning", "answer": "Cancel"}]})");
   files().Put(std::string(kWork) + "bios.wph", "old image");
@@ -66,16 +76,56 @@ TEST_F(StartupTest, CancelAtTheConfirmationEndsWithZeroAfterTheOldFilesAreGone) 
   EXPECT_TRUE(files().Exists(std::string(kTemp) + "\\ConResEn.dll"));  // nothing else removed
 }
 
-TEST_F(StartupTest, AConfirmationThatCannotBeShownIsNoConsent) {
+// No consent, and no exit code a service script could read as success.
+TEST_P(StartupTest, AConfirmationThatCannotBeShownEndsAsAnInitialisationFailure) {
   BootProfile("win7-x64-phoenix",
               R"({"messageBoxes": [{"titleContains": "Warning", "answer": "fail"}]})");
   InstallPackage(FlashLastArea, ReleaseMembers());
-  EXPECT_EQ(RunUpdate(), ResultSuccess);
+  EXPECT_EQ(RunUpdate(), ResultInitFailed);
+  EXPECT_GE(Find("messagebox: [Fatal Error] Initializing program failed."), 0);
   EXPECT_LT(Find("dialog:"), 0);
   EXPECT_FALSE(WorkFileExists("R0123.WPH"));
 }
 
-TEST_F(StartupTest, OnlyTheHeaderWordSilencesTheConfirmation) {
+// Nothing of the run may land in the folder the package was started from.
+TEST_P(StartupTest, ATempThatNamesAMissingFolderWritesNothing) {
+  for (const char* profile : {"xp-ami", "win7-x64-phoenix"}) {
+    BootProfile(profile,
+                R"({"environment": {"TEMP": "C:\\Gone"}, "fileSystem": {"createTemp": false}})");
+    InstallPackage(FlashLastArea, ReleaseMembers());
+    EXPECT_EQ(RunUpdate(), ResultDirectory) << profile;
+    std::vector<std::string> names;
+    files().Enumerate("C:\\Update\\*.*", &names);
+    EXPECT_EQ(names, std::vector<std::string>({".", "..", "OrvantaUpdate.exe"})) << profile;
+    EXPECT_EQ(Lines("messagebox"),
+              std::vector<std::string>{"[Fail : Directory] Fail to create directory. (type 0x10, "
+                                       "owner none, answer 1)"});
+  }
+}
+
+// A second copy ends before it extracts or touches anything; the header's
+// NoMessageBox silences its message.
+TEST_P(StartupTest, ASecondUpdateEndsBeforeTouchingAnything) {
+  for (uint32_t header : {FlashLastArea, FlashLastArea | NoMessageBox}) {
+    BootProfile("xp-ami", R"({"namedObjects": ["OrvantaFirmwareUpdate"]})");
+    files().Put(std::string(kWork) + "bios.wph", "the first run's image");
+    InstallPackage(header, ReleaseMembers());
+    EXPECT_EQ(RunUpdate(), ResultInitFailed);
+    std::vector<std::string> expected;
+    if (!(header & NoMessageBox))
+      expected.push_back(
+          "[Fail : Update Running] Another update is running.\\n\\nProgram will be terminated. "
+          "(type 0x10, owner none, answer 1)");
+    EXPECT_EQ(Lines("messagebox"), expected);
+    EXPECT_TRUE(WorkFileExists("bios.wph"));
+    EXPECT_FALSE(files().Exists(std::string(kTemp) + "\\AddMem.sys"));
+    EXPECT_FALSE(files().Exists(std::string(kTemp) + "\\DebugLog.txt"));
+    EXPECT_TRUE(Lines("service").empty());
+    EXPECT_TRUE(Lines("device").empty());
+  }
+}
+
+TEST_P(StartupTest, OnlyTheHeaderWordSilencesTheConfirmation) {
   BootProfile("win7-x64-phoenix");
   InstallPackage(FlashLastArea | NoMessageBox, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), kUpdateNotFinished);
@@ -90,7 +140,7 @@ TEST_F(StartupTest, OnlyTheHeaderWordSilencesTheConfirmation) {
   EXPECT_FALSE(WorkFileExists("R0123.WPH"));
 }
 
-TEST_F(StartupTest, APackageWithoutItsMagicIsAnInvalidOption) {
+TEST_P(StartupTest, APackageWithoutItsMagicIsAnInvalidOption) {
   BootProfile("win7-x64-phoenix");
   std::string bytes = testing_package::Package(testing_package::Archive(8, {}));
   bytes[testing_package::kExecutableSize] = 'X';
@@ -102,7 +152,7 @@ TEST_F(StartupTest, APackageWithoutItsMagicIsAnInvalidOption) {
   EXPECT_STREQ(core::Shared().WorkDirectory, "");  // stopped before the work directory
 }
 
-TEST_F(StartupTest, AnEmptyPackageFailsTheUnpackWithoutCheckMarkOrSpinner) {
+TEST_P(StartupTest, AnEmptyPackageFailsTheUnpackWithoutCheckMarkOrSpinner) {
   BootProfile("win7-x64-phoenix");
   InstallPackage(FlashLastArea, {});
   EXPECT_EQ(RunUpdate(), ResultUnpackFailed);
@@ -116,7 +166,7 @@ TEST_F(StartupTest, AnEmptyPackageFailsTheUnpackWithoutCheckMarkOrSpinner) {
             "(type 0x10, owner dialog, answer 1)");
 }
 
-TEST_F(StartupTest, DamagedGzipDataEndsTheProcessSilentlyWithStatusOne) {
+TEST_P(StartupTest, DamagedGzipDataEndsTheProcessSilentlyWithStatusOne) {
   BootProfile("win7-x64-phoenix");
   std::vector<Member> members = ReleaseMembers();
   Member& image = members[5];
@@ -128,21 +178,21 @@ TEST_F(StartupTest, DamagedGzipDataEndsTheProcessSilentlyWithStatusOne) {
   EXPECT_FALSE(Lines("stderr").empty());
 }
 
-TEST_F(StartupTest, ADialogThatCannotBeCreatedDoesNotHang) {
+TEST_P(StartupTest, ADialogThatCannotBeCreatedDoesNotHang) {
   BootProfile("win7-x64-phoenix", R"({"dialog": {"createFails": true}})");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), ResultUnpackFailed);
   EXPECT_FALSE(WorkFileExists("R0123.WPH"));
 }
 
-TEST_F(StartupTest, AThreadThatCannotStartIsAnInitialisationFailure) {
+TEST_P(StartupTest, AThreadThatCannotStartIsAnInitialisationFailure) {
   BootProfile("win7-x64-phoenix", R"({"threadStartFails": true})");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), ResultInitFailed);
   EXPECT_GE(Find("messagebox: [Fatal Error] Initializing program failed."), 0);
 }
 
-TEST_F(StartupTest, PowerAndDiskFailuresStopBeforeTheConfirmation) {
+TEST_P(StartupTest, PowerAndDiskFailuresStopBeforeTheConfirmation) {
   BootProfile("win7-x64-phoenix", R"({"power": {"acLine": 0, "battery": 80}})");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), ResultNoAcAdapter);
@@ -160,7 +210,7 @@ TEST_F(StartupTest, PowerAndDiskFailuresStopBeforeTheConfirmation) {
   EXPECT_EQ(Lines("messagebox")[0].rfind("[Fail : Disk Space]", 0), 0u);
 }
 
-TEST_F(StartupTest, AmiFirmwareDeletesBothPhoenixSets) {
+TEST_P(StartupTest, AmiFirmwareDeletesBothPhoenixSets) {
   BootProfile("xp-ami");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate(), kUpdateNotFinished);
@@ -171,7 +221,7 @@ TEST_F(StartupTest, AmiFirmwareDeletesBothPhoenixSets) {
   EXPECT_GE(Find(std::string("library: load ") + kTemp + "\\ConResEn_ami.dll as data"), 0);
 }
 
-TEST_F(StartupTest, AnUnknownOptionIsReportedOwnedByTheDialog) {
+TEST_P(StartupTest, AnUnknownOptionIsReportedOwnedByTheDialog) {
   BootProfile("win7-x64-phoenix");
   InstallPackage(FlashLastArea, ReleaseMembers());
   EXPECT_EQ(RunUpdate("/BOGUS"), ResultInvalidOption);
@@ -181,6 +231,11 @@ TEST_F(StartupTest, AnUnknownOptionIsReportedOwnedByTheDialog) {
   EXPECT_NE(boxes[1].find("owner dialog"), std::string::npos);
   EXPECT_GE(Find("dialog: message 1026 (WM_USER+2)"), 0);  // the spinner stopped first
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, StartupTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& mode) {
+                           return mode.param ? "RunAtFirstWait" : "RunAtStart";
+                         });
 
 }  // namespace
 }  // namespace scenario

@@ -18,6 +18,7 @@ class ChecksTest : public testing_support::SimTest {
   int Disk(uint64_t freeBytes, bool fails = false) {
     Boot(R"({"startDirectory": "C:\\Temp", "disk": {"freeBytes": )" + std::to_string(freeBytes) +
          R"(, "queryFails": )" + (fails ? "true" : "false") + "}}");
+    std::snprintf(core::Shared().WorkDirectory, core::kPathSize, "C:\\Temp\\");
     return app::CheckDiskSpace();
   }
 };

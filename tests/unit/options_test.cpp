@@ -10,130 +10,117 @@
 
 namespace {
 
-using namespace app;
 using namespace core;
 
-// Parses `text` after a package header word of `header`.
-struct Parsed {
-  ResultCode result;
-  std::string flash, micom, rest;
-  uint32_t flags;
+const std::string kFlash = "SWinFlash bios.wph /P", kMicom = "WinUpV01_10 kbc.bin /FORCE";
+const std::string kAmi32 = "afuwin bios.rom /p /b /n /e /r";
+const std::string kAmi64 = "afuwinx64 bios.rom /p /b /n /e /r";
+
+// One parse: the text after a package header word; what it must give. Every
+// field is checked in every row.
+struct Row {
+  std::string text;
+  uint32_t header = FlashLastArea;
+  ResultCode result = ResultSuccess;
+  std::string flash = kFlash, micom = kMicom;
+  uint32_t flags = FlashLastArea;
+  std::string rest = "";  // the text left unread
+  int ami = 0;            // 1: the AMI path's parser on 32-bit Windows, 2: on 64-bit
 };
 
-Parsed Phoenix(std::string text, uint32_t header = FlashLastArea) {
-  ResetRunState();
-  core::Shared().UpdateFlags = header;
-  char micom[kCommandLineSize], flash[kCommandLineSize];
-  std::string buffer = text;
-  ResultCode r = ParseOptions(micom, flash, buffer.data());
-  return {r, flash, micom, buffer.c_str(), core::Shared().UpdateFlags};
+std::string Times(int n, const std::string& text) {
+  std::string all;
+  for (int i = 0; i < n; ++i) all += text;
+  return all;
 }
 
-Parsed Ami(std::string text, bool wide) {
-  ResetRunState();
-  char micom[kCommandLineSize], flash[kCommandLineSize];
-  std::string buffer = text;
-  ResultCode r = ParseAmiOptions(micom, flash, buffer.data(), wide);
-  return {r, flash, micom, buffer.c_str(), core::Shared().UpdateFlags};
-}
-
-TEST(ParseOptions, EmptyLineKeepsHeaderWordAndDefaults) {
-  const Parsed p = Phoenix("   ");
-  EXPECT_EQ(p.result, ResultSuccess);
-  EXPECT_EQ(p.flags, FlashLastArea);
-  EXPECT_EQ(p.flash, "SWinFlash bios.wph /P");
-  EXPECT_EQ(p.micom, "WinUpV01_10 kbc.bin /FORCE");
-}
-
-TEST(ParseOptions, ExactRowsAreCaseInsensitiveButExact) {
-  EXPECT_EQ(Phoenix("/mforce").micom, "WinUpV01_10 kbc.bin /FORCE /FORCE");
-  EXPECT_EQ(Phoenix("-MFORCE").micom, "WinUpV01_10 kbc.bin /FORCE /FORCE");
-  EXPECT_EQ(Phoenix("-mserial /MAUTO").micom, "WinUpV01_10 kbc.bin /FORCE /SERIAL /A");
-  EXPECT_EQ(Phoenix("/MFORCEX").result, ResultInvalidOption);
-}
-
-TEST(ParseOptions, PrefixRowsAcceptLongerTokens) {
-  EXPECT_EQ(Phoenix("/BLOCK_POWER_OFFX").flags, FlashLastArea | BlockPowerOff);
-  EXPECT_EQ(Phoenix("/bblx").flash, "SWinFlash bios.wph /P /BBL");
-  // The two BREAK rows compare 10 of their 11 characters.
-  EXPECT_EQ(Phoenix("/BREAK_CMOZ").flash, "SWinFlash bios.wph /P /C");
-  EXPECT_EQ(Phoenix("-BREAK_ESC").flags, FlashLastArea | BreakEscd);
-  EXPECT_EQ(Phoenix("/BREAK_CM").result, ResultInvalidOption);
-}
-
-TEST(ParseOptions, ModeAppendsTheTokenAndReadsItsSeventhCharacter) {
-  const Parsed two = Phoenix("/mode=2");
-  EXPECT_EQ(two.flash, "SWinFlash bios.wph /P /MODE=2");
-  EXPECT_EQ(two.flags, FlashLastArea | DmiMode2);
-  EXPECT_EQ(Phoenix("/MODE=3").flags, FlashLastArea | DmiMode3);
-  EXPECT_EQ(Phoenix("-MODE:1").flags, FlashLastArea | DmiMode1);
-  const Parsed bare = Phoenix("/MODE");
-  EXPECT_EQ(bare.flash, "SWinFlash bios.wph /P /MODE");
-  EXPECT_EQ(bare.flags, FlashLastArea);
-}
-
-TEST(ParseOptions, EveryFlagOptionSetsItsBit) {
-  const struct {
-    const char* option;
-    uint32_t bits;
-  } rows[] = {
-      {"/SKIP_CHECK_PART", SkipCheckPart},     {"/SKIP_CHECK_MODEL", SkipCheckModel},
-      {"/SKIP_UPDATE_MICOM", SkipUpdateMicom}, {"/NO_MESSAGEBOX", NoMessageBox},
-      {"/SKIP_UPDATE_FILES", SkipUpdateFiles}, {"/SKIP_CHECK_DATE", SkipCheckDate},
-      {"/SKIP_CHECK_POWER", SkipCheckPower},   {"/VISTA_UPGRADE", 0x00020021},
-      {"-BLOCK_POWER_OFF", BlockPowerOff},
+TEST(ParseOptions, EveryRowAndWhatDoesNotFit) {
+  const std::string bbl46 = Times(46, "/BBL ");  // 21 + 46 * 5 = 251 characters of flash line
+  const Row rows[] = {
+      {.text = "   "},
+      // Exact rows: any letter case, either lead character, nothing more.
+      {.text = "/mforce", .micom = kMicom + " /FORCE"},
+      {.text = "-MFORCE", .micom = kMicom + " /FORCE"},
+      {.text = "-mserial /MAUTO", .micom = kMicom + " /SERIAL /A"},
+      {.text = "/MFORCEX", .result = ResultInvalidOption},
+      // Prefix rows accept longer tokens; the BREAK rows compare 10 of 11 characters.
+      {.text = "/BLOCK_POWER_OFFX", .flags = FlashLastArea | BlockPowerOff},
+      {.text = "/bblx", .flash = kFlash + " /BBL"},
+      {.text = "/BREAK_CMOZ", .flash = kFlash + " /C"},
+      {.text = "-BREAK_ESC", .flags = FlashLastArea | BreakEscd},
+      {.text = "/BREAK_CM", .result = ResultInvalidOption},
+      // The mode token is appended whole; its seventh character picks the mode.
+      {.text = "/mode=2", .flash = kFlash + " /MODE=2", .flags = FlashLastArea | DmiMode2},
+      {.text = "/MODE=3", .flash = kFlash + " /MODE=3", .flags = FlashLastArea | DmiMode3},
+      {.text = "-MODE:1", .flash = kFlash + " -MODE:1", .flags = FlashLastArea | DmiMode1},
+      {.text = "/MODE", .flash = kFlash + " /MODE"},
+      // Every flag option sets its bits.
+      {.text = "/SKIP_CHECK_PART", .header = 0, .flags = SkipCheckPart},
+      {.text = "/SKIP_CHECK_MODEL", .header = 0, .flags = SkipCheckModel},
+      {.text = "/SKIP_UPDATE_MICOM", .header = 0, .flags = SkipUpdateMicom},
+      {.text = "/NO_MESSAGEBOX", .header = 0, .flags = NoMessageBox},
+      {.text = "/SKIP_UPDATE_FILES", .header = 0, .flags = SkipUpdateFiles},
+      {.text = "/SKIP_CHECK_DATE", .header = 0, .flags = SkipCheckDate},
+      {.text = "/SKIP_CHECK_POWER", .header = 0, .flags = SkipCheckPower},
+      {.text = "/VISTA_UPGRADE", .header = 0, .flags = 0x00020021},
+      {.text = "-BLOCK_POWER_OFF", .header = 0, .flags = BlockPowerOff},
+      // Read-BIOS replaces the whole word and stops the parse.
+      {.text = "/BBL /READ_BIOS /NOT_AN_OPTION",
+       .header = FlashLastArea | NoMessageBox,
+       .flash = kFlash + " /BBL",
+       .flags = ReadBios,
+       .rest = "/NOT_AN_OPTION"},
+      {.text = "/NOT_AN_OPTION /READ_BIOS", .result = ResultInvalidOption, .rest = "/READ_BIOS"},
+      // An unknown token stops the parse; earlier effects stay.
+      {.text = "/BBL bogus /BREAK_CMOS",
+       .result = ResultInvalidOption,
+       .flash = kFlash + " /BBL",
+       .rest = "/BREAK_CMOS"},
+      {.text = "\t/BBL   /BBL  ", .flash = kFlash + " /BBL /BBL"},
+      // Refused, never cut: a 256-character token; a token of 255 the flash
+      // line has no room for; one append too many.
+      {.text = "/MODE=" + std::string(250, 'A'), .result = ResultInvalidOption},
+      {.text = "/MODE=" + std::string(249, 'A'), .result = ResultInvalidOption},
+      {.text = bbl46, .flash = kFlash + Times(46, " /BBL")},
+      {.text = bbl46 + "/BBL", .result = ResultInvalidOption, .flash = kFlash + Times(46, " /BBL")},
+      // The AMI path: only the MICOM options, the flash default by width.
+      {.text = "/mforce /MSERIAL",
+       .header = 0,
+       .flash = kAmi32,
+       .micom = kMicom + " /FORCE /SERIAL",
+       .flags = 0,
+       .ami = 1},
+      {.text = "", .header = 0, .flash = kAmi64, .flags = 0, .ami = 2},
+      {.text = "/BBL",
+       .header = 0,
+       .result = ResultInvalidOption,
+       .flash = kAmi64,
+       .flags = 0,
+       .ami = 2},
+      {.text = "/READ_BIOS",
+       .header = 0,
+       .result = ResultInvalidOption,
+       .flash = kAmi32,
+       .flags = 0,
+       .ami = 1},
   };
-  for (const auto& row : rows) EXPECT_EQ(Phoenix(row.option, 0).flags, row.bits) << row.option;
-}
-
-TEST(ParseOptions, ReadBiosAssignsAloneAndStopsTheParse) {
-  const Parsed p = Phoenix("/BBL /READ_BIOS /NOT_AN_OPTION", FlashLastArea | NoMessageBox);
-  EXPECT_EQ(p.result, ResultSuccess);
-  EXPECT_EQ(p.flags, ReadBios);
-  EXPECT_EQ(p.rest, "/NOT_AN_OPTION");
-  EXPECT_EQ(Phoenix("/NOT_AN_OPTION /READ_BIOS").result, ResultInvalidOption);
-}
-
-TEST(ParseOptions, AnUnknownTokenStopsButKeepsEarlierEffects) {
-  const Parsed p = Phoenix("/BBL bogus /BREAK_CMOS");
-  EXPECT_EQ(p.result, ResultInvalidOption);
-  EXPECT_EQ(p.flash, "SWinFlash bios.wph /P /BBL");
-}
-
-TEST(ParseOptions, TokensAreConsumedFromTheText) {
-  const Parsed p = Phoenix("\t/BBL   /BBL  ");
-  EXPECT_EQ(p.flash, "SWinFlash bios.wph /P /BBL /BBL");
-  EXPECT_EQ(p.rest, "");
-}
-
-TEST(ParseOptions, RefusesWhatWouldNotFitInsteadOfCutting) {
-  // A 256-character token cannot be held.
-  EXPECT_EQ(Phoenix("/MODE=" + std::string(250, 'A')).result, ResultInvalidOption);
-  // 255 characters are a legal token; appending it to the flash line would overflow.
-  const Parsed tooLong = Phoenix("/MODE=" + std::string(249, 'A'));
-  EXPECT_EQ(tooLong.result, ResultInvalidOption);
-  EXPECT_EQ(tooLong.flash, "SWinFlash bios.wph /P");
-  // Repeated appends: 21 default characters and 46 times " /BBL" make 251.
-  std::string many;
-  for (int i = 0; i < 46; ++i) many += "/BBL ";
-  const Parsed fits = Phoenix(many);
-  EXPECT_EQ(fits.result, ResultSuccess);
-  EXPECT_EQ(fits.flash.size(), 251u);
-  const Parsed overflow = Phoenix(many + "/BBL");
-  EXPECT_EQ(overflow.result, ResultInvalidOption);
-  EXPECT_EQ(overflow.flash.size(), 251u);
-}
-
-TEST(ParseAmiOptions, OnlyMicomOptionsAndTheWidthDefault) {
-  const Parsed narrow = Ami("/mforce /MSERIAL", false);
-  EXPECT_EQ(narrow.result, ResultSuccess);
-  EXPECT_EQ(narrow.flash, "afuwin bios.rom /p /b /n /e /r");
-  EXPECT_EQ(narrow.micom, "WinUpV01_10 kbc.bin /FORCE /FORCE /SERIAL");
-  EXPECT_EQ(Ami("", true).flash, "afuwinx64 bios.rom /p /b /n /e /r");
-  EXPECT_EQ(Ami("/BBL", true).result, ResultInvalidOption);
-  const Parsed readBios = Ami("/READ_BIOS", false);
-  EXPECT_EQ(readBios.result, ResultInvalidOption);
-  EXPECT_EQ(readBios.flags, 0u);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    app::ResetRunState();
+    Shared().UpdateFlags = row.header;
+    char micom[kCommandLineSize], flash[kCommandLineSize];
+    std::string text = row.text;
+    const ResultCode result = row.ami
+                                  ? app::ParseAmiOptions(micom, flash, text.data(), row.ami == 2)
+                                  : app::ParseOptions(micom, flash, text.data());
+    EXPECT_EQ(result, row.result);
+    EXPECT_EQ(flash, row.flash);
+    EXPECT_EQ(micom, row.micom);
+    EXPECT_EQ(Shared().UpdateFlags, row.flags);
+    if (row.result == ResultSuccess || !row.rest.empty()) {
+      EXPECT_EQ(std::string(text.c_str()), row.rest);
+    }
+  }
 }
 
 }  // namespace

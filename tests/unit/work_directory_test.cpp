@@ -24,19 +24,23 @@ TEST_F(WorkDirectoryTest, CreatesTheDirectoryWithOneBackslashAndEntersIt) {
   EXPECT_EQ(Log(), "");  // nothing to delete in a new directory
 }
 
-TEST_F(WorkDirectoryTest, EmptiesAnExistingDirectoryButKeepsSubdirectories) {
-  Boot(R"({"environment": {"TEMP": "C:\\Temp"}})");
-  ASSERT_TRUE(files().Put("C:\\Temp\\__Orvanta_Update\\DebugLog.txt", "Step 08\r\n"));
-  ASSERT_TRUE(files().Put("C:\\Temp\\__Orvanta_Update\\bios.wph", "old"));
-  ASSERT_TRUE(files().Put("C:\\Temp\\__Orvanta_Update\\keep\\inner.txt", "x"));
+TEST_F(WorkDirectoryTest, EmptiesAnExistingDirectoryButKeepsSubdirectoriesAndFilesInUse) {
+  Boot(R"({"environment": {"TEMP": "C:\\Temp"}, "fileSystem": {
+             "files": {"C:\\Temp\\__Orvanta_Update\\DebugLog.txt": "Step 08\r\n",
+                       "C:\\Temp\\__Orvanta_Update\\bios.wph": "old",
+                       "C:\\Temp\\__Orvanta_Update\\keep\\inner.txt": "x",
+                       "C:\\Temp\\__Orvanta_Update\\used.sys": "in use"},
+             "held": ["C:\\Temp\\__Orvanta_Update\\used.sys"]}})");
   EXPECT_EQ(app::PrepareWorkDirectory(), core::ResultSuccess);
   EXPECT_FALSE(files().Exists("C:\\Temp\\__Orvanta_Update\\bios.wph"));
   EXPECT_TRUE(files().Exists("C:\\Temp\\__Orvanta_Update\\keep\\inner.txt"));
+  EXPECT_TRUE(files().Exists("C:\\Temp\\__Orvanta_Update\\used.sys"));
   // Every entry is reported, the survivors too; the lines written before the
   // old log itself was deleted went with it.
   EXPECT_EQ(Log(),
             "DeleteDirectoryFile : DebugLog.txt is Deleted\r\n"
-            "DeleteDirectoryFile : keep is Deleted\r\n");
+            "DeleteDirectoryFile : keep is Deleted\r\n"
+            "DeleteDirectoryFile : used.sys is Deleted\r\n");
 }
 
 TEST_F(WorkDirectoryTest, FailsWithoutAUsableTemp) {
@@ -70,11 +74,20 @@ TEST_F(WorkDirectoryTest, ThePathMustFitItsBuffer) {
   }
 }
 
-TEST_F(WorkDirectoryTest, FailsWhenAFileTakesTheName) {
-  Boot(R"({"environment": {"TEMP": "C:\\Temp"}, "startDirectory": "C:\\Start"})");
-  ASSERT_TRUE(files().Put("C:\\Temp\\__ORVANTA_UPDATE", "a file"));
-  EXPECT_EQ(app::PrepareWorkDirectory(), core::ResultDirectory);
-  EXPECT_EQ(files().CurrentDirectory(), "C:\\Start");
+// A file of the name is no directory; a junction or link would have the
+// files of what it leads to deleted and the package extracted there.
+TEST_F(WorkDirectoryTest, FailsBeforeDeletingAnythingWhenTheNameIsNoPlainDirectory) {
+  for (const char* takenBy : {R"("files": {"C:\\Temp\\__ORVANTA_UPDATE": "a file"})",
+                              R"("links": {"C:\\Temp\\__Orvanta_Update": "C:\\Precious"})"}) {
+    Boot(std::string(R"({"environment": {"TEMP": "C:\\Temp"}, "startDirectory": "C:\\Start",
+                         "fileSystem": {)") +
+         takenBy + "}}");
+    files().Put("C:\\Precious\\keep.txt", "precious");
+    EXPECT_EQ(app::PrepareWorkDirectory(), core::ResultDirectory) << takenBy;
+    EXPECT_EQ(files().CurrentDirectory(), "C:\\Start");
+    EXPECT_TRUE(files().Exists("C:\\Precious\\keep.txt"));
+    EXPECT_EQ(Log(), "");
+  }
 }
 
 }  // namespace

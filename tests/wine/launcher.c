@@ -1,6 +1,8 @@
-/* launcher.exe [-o FILE] [-t MILLISECONDS] PROGRAM [ARGUMENTS...]
+/* launcher.exe [-o FILE] [-t MILLISECONDS] [-e NAME=VALUE] PROGRAM [ARGUMENTS...]
  *
  * Starts PROGRAM with the rest of this command line, exactly as written,
+ * with the environment variable NAME set to VALUE when -e is given (Wine
+ * takes TEMP from the prefix, not from the Unix environment),
  * waits for it and prints its exit code as a full 32-bit value ("exit code
  * 0xFFFFFFFF") to FILE or to standard output; the wine command itself passes
  * on only the low 8 bits. With -t, a program still running after that many
@@ -56,12 +58,20 @@ int main(void) {
     } else if (strcmp(word, "-t") == 0) {
       rest = NextWord(after, word, sizeof word);
       limit = (DWORD)strtoul(word, NULL, 10);
+    } else if (strcmp(word, "-e") == 0) {
+      rest = NextWord(after, word, sizeof word);
+      char* equals = strchr(word, '=');
+      if (!equals) break;
+      *equals = '\0';
+      SetEnvironmentVariableA(word, equals + 1);
     } else {
       break;
     }
   }
   if (*rest == '\0') {
-    fprintf(stderr, "usage: launcher.exe [-o FILE] [-t MILLISECONDS] PROGRAM [ARGUMENTS...]\n");
+    fprintf(stderr,
+            "usage: launcher.exe [-o FILE] [-t MILLISECONDS] [-e NAME=VALUE] PROGRAM "
+            "[ARGUMENTS...]\n");
     return 1;
   }
   const char* output = haveOutput ? outputPath : NULL;

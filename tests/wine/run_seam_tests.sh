@@ -65,6 +65,15 @@ code=$(orv_exit_code "$programs/launcher.exe" "$out/launcher_timeout.txt" -t 300
 code=$(orv_exit_code "$programs/launcher.exe" "$out/launcher_missing.txt" "$programs/no_such.exe")
 case $code in "not started: error 2") ;; *) fail "launcher reported '$code' for a missing program" ;; esac
 
+# A write the system cuts short without failing (here at a file size limit
+# of 2048 bytes) is reported as failed. The wine server must not run under
+# the limit: it is started first and ended afterwards.
+wineserver -p
+code=$(ulimit -f 4 && trap '' XFSZ && orv_exit_code "$programs/launcher.exe" "$out/short_write.txt" \
+  "$programs/seam_test.exe" --write "$(orv_winpath "$out/short_write.bin")")
+wineserver -k
+[ "$code" = 0x80000800 ] || fail "a write cut to 2048 of 5000 bytes gave '$code', expected 0x80000800"
+
 # A message box on the virtual display, found, pictured and answered by
 # keyboard; the program leaves with 0x80000000 + the button (1: OK).
 mkdir -p "$out/screenshots"

@@ -1,4 +1,6 @@
 // Device handles and request memory; the service control manager.
+#include <windows.h>
+
 #include <cstring>
 
 #include "seam_test.h"
@@ -66,6 +68,19 @@ TEST_CASE(services_kernel_driver_registration) {
 
   const os::ServiceRef opened = services.OpenExisting(manager, "ORVSEAMPROBE");
   CHECK(opened != 0);
+  // Registered as the driver must be: a kernel driver started on demand.
+  union {
+    QUERY_SERVICE_CONFIGA config;
+    char bytes[8192];
+  } answer;
+  DWORD needed = 0;
+  CHECK(QueryServiceConfigA(reinterpret_cast<SC_HANDLE>(opened), &answer.config, sizeof answer,
+                            &needed));
+  CHECK_EQ(answer.config.dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
+  CHECK_EQ(answer.config.dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
+  CHECK_EQ(answer.config.dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
+  CHECK(std::string(answer.config.lpBinaryPathName).find("orv_seam_missing_driver.sys") !=
+        std::string::npos);
   // A missing driver file shows only when the service starts.
   CHECK(!services.Start(opened));
   CHECK_EQ(services.LastError(), os::error::kDllInitFailed);

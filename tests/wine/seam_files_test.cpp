@@ -147,9 +147,13 @@ TEST_CASE(files_directories_and_free_space) {
   // The directory entries of a subdirectory are listed, as Windows does.
   std::vector<std::string> names = Listing("sub\\*.*");
   CHECK(Listed(names, ".") && Listed(names, "..") && Listed(names, "inner.txt"));
+  CHECK(Files().KindOf("SUB") == os::EntryKind::kDirectory);
+  CHECK(Files().KindOf("sub\\inner.txt") == os::EntryKind::kOther);
+  CHECK(Files().KindOf("missing") == os::EntryKind::kMissing);
+  CHECK(Files().KindOf("missing\\deeper") == os::EntryKind::kMissing);
 
   uint64_t free = 0;
-  CHECK(Files().FreeBytesAvailable(scratch.Path(), &free));
+  CHECK(Files().FreeBytesAvailable(scratch.Path() + "\\", &free));
   CHECK(free > 0);
   uint64_t atRoot = 0;
   CHECK(Files().FreeBytesAvailable("C:\\", &atRoot));

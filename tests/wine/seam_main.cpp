@@ -12,6 +12,10 @@
 //                               for ten seconds, write FILE and leave with 3
 //   --substitutes DIR           folder of the substitute utilities (Windows
 //                               path), for the tool_ cases
+//   --claim NAME                leave with the os::Claim of the machine-wide NAME
+//   --write FILE                write 5000 bytes to FILE through the seam, then
+//                               leave with the bytes written, + 0x80000000 when
+//                               the write was reported as failed
 #include <windows.h>
 
 #include <cstdio>
@@ -129,6 +133,15 @@ int main(int argc, char** argv) {
       return seam_test::PowerOff(value);
     } else if (!std::strcmp(option, "--substitutes")) {
       seam_test::g_settings.substitutes = value;
+    } else if (!std::strcmp(option, "--claim")) {
+      os::Os().system->ExitProcess(static_cast<uint32_t>(os::Os().system->ClaimMachineWide(value)));
+    } else if (!std::strcmp(option, "--write")) {
+      os::FileHandle file = os::Os().files->Open(value, os::Access::kWrite,
+                                                 os::Disposition::kCreateAlways, os::Share::kNone);
+      static const char kBlock[5000] = {};
+      uint32_t written = 0;
+      const bool ok = file && file->Write(kBlock, sizeof kBlock, &written);
+      os::Os().system->ExitProcess((ok ? 0 : 0x80000000u) | written);
     } else if (!std::strcmp(option, "--only")) {
       only = value;
     } else if (!std::strcmp(option, "--updater")) {

@@ -77,6 +77,20 @@ TEST_CASE(processes_quoting_decides_which_program_runs) {
   CHECK_EQ(Run('"' + tool + "\" 7", scratch.Path()).exitCode, 7u);
 }
 
+// One update at a time: the object is seen by other processes, and by this
+// one's second claim.
+TEST_CASE(processes_machine_wide_claim) {
+  CHECK(os::Os().system->ClaimMachineWide("OrvSeamClaim") == os::Claim::kTaken);
+  CHECK(os::Os().system->ClaimMachineWide("OrvSeamClaim") == os::Claim::kHeldElsewhere);
+  uint32_t code = 0;
+  CHECK(os::Os().processes->RunAndWait(
+      "\"" + os::Os().system->ModulePath() + "\" --claim OrvSeamClaim", "", &code));
+  CHECK_EQ(code, static_cast<uint32_t>(os::Claim::kHeldElsewhere));
+  CHECK(os::Os().processes->RunAndWait(
+      "\"" + os::Os().system->ModulePath() + "\" --claim OrvSeamOther", "", &code));
+  CHECK_EQ(code, static_cast<uint32_t>(os::Claim::kTaken));
+}
+
 TEST_CASE(processes_no_system_error_boxes) {
   // Set when the platform was installed; reading the mode means setting it.
   const UINT mode = SetErrorMode(0);

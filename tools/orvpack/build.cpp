@@ -11,6 +11,7 @@
 #include "host_files.h"
 #include "package/layout.h"
 #include "package/member_name.h"
+#include "package_reading.h"
 
 namespace orvpack {
 namespace {
@@ -99,6 +100,13 @@ int CollectMembers(const BuildOptions& options, std::vector<Member>* members) {
     if (fault != package::NameFault::kNone) {
       Complain("build: member name \"" + package::PrintableName(member.storedName) + "\" " +
                package::NameFaultText(fault));
+      status = kExitFaults;
+      continue;
+    }
+    const std::string tooLong = NameLengthProblem(member.storedName);
+    if (!tooLong.empty()) {
+      Complain("build: member name \"" + package::PrintableName(member.storedName) +
+               "\": " + tooLong);
       status = kExitFaults;
       continue;
     }
@@ -283,7 +291,7 @@ int RunBuild(const Arguments& args) {
   const std::string partial = options.output + ".partial";
   uint32_t offset = 0;
   int status = WritePackage(options, flags, members, partial, &offset);
-  if (status == kExitOk && !ReplaceFile(partial, options.output)) {
+  if (status == kExitOk && !MoveOver(partial, options.output)) {
     Complain("build: cannot rename " + partial + " to " + options.output);
     status = kExitIo;
   }

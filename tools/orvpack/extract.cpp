@@ -48,11 +48,9 @@ bool CheckBeforeExtracting(HostFile& file, const PackageFacts& facts,
   std::set<std::string> names;
   const ChainResult chain = WalkMembers(file, facts, [&](const MemberEntry& entry) {
     const std::string label = MemberLabel(entry);
-    if (entry.nameFault != package::NameFault::kNone) {
-      Complain("extract: " + label + ": the name " + package::NameFaultText(entry.nameFault));
-      sound = false;
-    } else if (!package::HasCompressedSuffix(entry.name)) {
-      Complain("extract: " + label + ": the name does not end in \".gz\"");
+    const std::string nameProblem = NameProblem(entry);
+    if (!nameProblem.empty()) {
+      Complain("extract: " + label + ": " + nameProblem);
       sound = false;
     } else if (!names.insert(FoldCase(entry.name)).second) {
       Complain("extract: " + label + ": a second member of this name");
@@ -60,7 +58,8 @@ bool CheckBeforeExtracting(HostFile& file, const PackageFacts& facts,
     } else if (!options.force) {
       const std::string target =
           JoinPath(options.folder, std::string(package::ExtractedName(entry.name)));
-      if (KindOf(target) != EntryKind::kMissing) {
+      // A link of the name counts, even one that leads nowhere.
+      if (EntryExists(target)) {
         Complain("extract: " + target + " exists (use --force to replace it)");
         sound = false;
       }
@@ -94,9 +93,14 @@ int RunExtract(const Arguments& args) {
   WalkMembers(file, facts, [&](const MemberEntry& entry) {
     const std::string target =
         JoinPath(options.folder, std::string(package::ExtractedName(entry.name)));
+    // A new file of its own, moved into place under --force: an existing
+    // file or link is replaced as an entry of the folder, and nothing is
+    // ever written through a link, which could lead outside the folder (nor
+    // deleted through one, as Wine's DeleteFile would).
+    const std::string written = options.force ? target + ".partial" : target;
     HostFile out;
-    if (!out.Open(target, "wb")) {
-      Complain("extract: cannot create " + target);
+    if (!out.CreateNew(written)) {
+      Complain("extract: cannot create " + written);
       status = kExitIo;
       return false;
     }
@@ -107,15 +111,20 @@ int RunExtract(const Arguments& args) {
         [&](const uint8_t* data, size_t size) { return out.WriteAll(data, size); }, &decoded,
         &ioError);
     const bool closed = out.Close();
-    if (!read || !closed || !decoded.damage.empty()) {
+    const bool placed = read && closed && decoded.damage.empty() &&
+                        (written == target || MoveOver(written, target));
+    if (!placed) {
       // Nothing incomplete stays under the member's name.
-      RemoveFile(target);
+      RemoveFile(written);
       if (!read || !closed) {
-        Complain("extract: " + (read ? "cannot write " + target : ioError));
+        Complain("extract: " + (read ? "cannot write " + written : ioError));
         status = kExitIo;
-      } else {
+      } else if (!decoded.damage.empty()) {
         Complain("extract: " + MemberLabel(entry) + ": damaged gzip data (" + decoded.damage + ")");
         status = kExitFaults;
+      } else {
+        Complain("extract: cannot replace " + target);
+        status = kExitIo;
       }
       return false;
     }

@@ -6,8 +6,14 @@
 #include <algorithm>
 #include <cerrno>
 
+#include <fcntl.h>
+
 #ifdef _WIN32
 #include <direct.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace orvpack {
@@ -15,6 +21,24 @@ namespace orvpack {
 bool HostFile::Open(const std::string& path, const char* mode) {
   Close();
   file_ = std::fopen(path.c_str(), mode);
+  return file_ != nullptr;
+}
+
+bool HostFile::CreateNew(const std::string& path) {
+  Close();
+#ifdef _WIN32
+  const int fd =
+      _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return false;
+  file_ = _fdopen(fd, "wb");
+  if (file_ == nullptr) _close(fd);
+#else
+  // O_EXCL refuses an existing name even when it is a link that leads nowhere.
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+  if (fd < 0) return false;
+  file_ = fdopen(fd, "wb");
+  if (file_ == nullptr) close(fd);
+#endif
   return file_ != nullptr;
 }
 
@@ -70,6 +94,16 @@ EntryKind KindOf(const std::string& path) {
   return EntryKind::kOther;
 }
 
+bool EntryExists(const std::string& path) {
+#ifdef _WIN32
+  // The attributes of a link itself, not of what it leads to.
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+#endif
+}
+
 bool ListFolder(const std::string& folder, std::vector<std::string>* names) {
   names->clear();
   DIR* dir = opendir(folder.c_str());
@@ -95,27 +129,21 @@ bool MakeFolder(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-  return std::remove(path.c_str()) == 0;
+#ifdef _WIN32
+  return DeleteFileA(path.c_str()) != FALSE;
+#else
+  return unlink(path.c_str()) == 0;
+#endif
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveOver(const std::string& from, const std::string& to) {
 #ifdef _WIN32
-  // The C runtime's rename does not replace an existing file there: the old
-  // file steps aside first and comes back if the new one cannot take its
-  // place, so a failure never leaves no package at all.
-  if (KindOf(to) == EntryKind::kFile) {
-    const std::string aside = to + ".old";
-    RemoveFile(aside);
-    if (std::rename(to.c_str(), aside.c_str()) != 0) return false;
-    if (std::rename(from.c_str(), to.c_str()) != 0) {
-      std::rename(aside.c_str(), to.c_str());
-      return false;
-    }
-    RemoveFile(aside);
-    return true;
-  }
-#endif
+  // The C runtime's rename does not replace an existing entry there; this
+  // does, in one step, and leaves the old one when it fails.
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+#else
   return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
 }
 
 std::string BaseName(const std::string& path) {

@@ -19,6 +19,9 @@ class HostFile {
   HostFile& operator=(const HostFile&) = delete;
 
   bool Open(const std::string& path, const char* mode);
+  // Creates `path` for writing; fails when anything of that name exists, a
+  // symbolic link included, so that nothing is ever written through one.
+  bool CreateNew(const std::string& path);
   // False when the stream reported an error, including on its final flush.
   bool Close();
   std::FILE* get() const { return file_; }
@@ -35,16 +38,21 @@ class HostFile {
 };
 
 enum class EntryKind { kMissing, kFile, kFolder, kOther };
+// What `path` leads to (a symbolic link is followed).
 EntryKind KindOf(const std::string& path);
+// Whether anything has the name `path`, a symbolic link that leads nowhere too.
+bool EntryExists(const std::string& path);
 
 // Names of the entries of `folder` other than "." and "..", sorted without
 // regard to ASCII letter case. False when the folder cannot be read.
 bool ListFolder(const std::string& folder, std::vector<std::string>* names);
 
 bool MakeFolder(const std::string& path);
+// Removes a file; never a folder.
 bool RemoveFile(const std::string& path);
-// Replaces `to` when it exists.
-bool ReplaceFile(const std::string& from, const std::string& to);
+// Renames `from` to `to`, replacing the entry `to` when it exists (a link
+// itself, not what it leads to); the old entry stays when it fails.
+bool MoveOver(const std::string& from, const std::string& to);
 
 // The part of `path` after its last slash (or backslash on Windows).
 std::string BaseName(const std::string& path);

@@ -40,12 +40,11 @@ int RunList(const Arguments& args) {
     else
       std::printf("%12s %-8s %-6s ", "-", "-", "DAMAGED");
     std::printf("%s", entry.printableName.c_str());
-    if (entry.nameFault != package::NameFault::kNone)
-      std::printf("  (name %s)", package::NameFaultText(entry.nameFault));
+    const std::string nameProblem = NameProblem(entry);
+    if (!nameProblem.empty()) std::printf("  (%s)", nameProblem.c_str());
     if (!decoded.damage.empty()) std::printf("  (%s)", decoded.damage.c_str());
     std::printf("\n");
-    if (entry.nameFault != package::NameFault::kNone || !decoded.damage.empty())
-      status = kExitFaults;
+    if (!nameProblem.empty() || !decoded.damage.empty()) status = kExitFaults;
     return true;
   });
   const std::string fault = ChainFault(chain, facts);

@@ -18,6 +18,21 @@ std::string MemberLabel(const MemberEntry& entry) {
   return "member " + std::to_string(entry.index + 1) + " \"" + entry.printableName + "\"";
 }
 
+std::string NameLengthProblem(const std::string& stored) {
+  if (stored.size() <= kLongestStoredName) return {};
+  return "the name is " + std::to_string(stored.size()) + " bytes long, more than the " +
+         std::to_string(kLongestStoredName) + " a work directory leaves room for";
+}
+
+std::string NameProblem(const MemberEntry& entry) {
+  if (entry.nameFault != package::NameFault::kNone)
+    return std::string("the name ") + package::NameFaultText(entry.nameFault) +
+           ": the updater refuses it and ends with exit status 1";
+  if (!package::HasCompressedSuffix(entry.name))
+    return "the name does not end in \".gz\": the updater ends with exit status 1";
+  return NameLengthProblem(entry.name);
+}
+
 std::string ChainFault(const ChainResult& chain, const PackageFacts& facts) {
   switch (chain.end) {
     case ChainEnd::kTruncated:

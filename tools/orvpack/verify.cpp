@@ -37,12 +37,8 @@ int RunVerify(const Arguments& args) {
   int gzip = 0, stored = 0, empty = 0;
   const ChainResult chain = WalkMembers(file, facts, [&](const MemberEntry& entry) {
     const std::string label = MemberLabel(entry);
-    if (entry.nameFault != package::NameFault::kNone) {
-      fault(label + ": the name " + package::NameFaultText(entry.nameFault) +
-            ": the updater refuses it and ends with exit status 1");
-    } else if (!package::HasCompressedSuffix(entry.name)) {
-      fault(label + ": the name does not end in \".gz\": the updater ends with exit status 1");
-    }
+    const std::string nameProblem = NameProblem(entry);
+    if (!nameProblem.empty()) fault(label + ": " + nameProblem);
     if (!entry.name.empty() && !names.insert(FoldCase(entry.name)).second)
       fault(label + ": a second member of this name (letter case aside) replaces the first");
     DecodedMember decoded;

@@ -181,6 +181,7 @@ DriverSetup ReadDriverSetup(const json& profile) {
   if (d.contains("addmem")) {
     const json& a = d["addmem"];
     setup.addMemOpenFailures = static_cast<uint32_t>(NumberOr(a, "openFailures", 0));
+    setup.addMemCreateFailures = static_cast<uint32_t>(NumberOr(a, "createFailures", 0));
     setup.addMemRegisteredPath = a.value("registered", "");
     setup.addMemRunning = a.value("running", false);
   }
@@ -200,6 +201,12 @@ void BuildMachine(const json& profile, machine::Machine* m) {
     if (d.contains("refuseMemoryReadAt")) {
       m->refuseMemoryRead = true;
       m->refuseMemoryReadAt = Number(d["refuseMemoryReadAt"], "refuseMemoryReadAt");
+    }
+    if (d.contains("refuseWrites")) {
+      const json& w = d["refuseWrites"];
+      m->refuseWrites.port = static_cast<uint16_t>(NumberOr(w, "port", 0));
+      m->refuseWrites.after = static_cast<uint32_t>(NumberOr(w, "after", 0));
+      m->refuseWrites.count = static_cast<uint32_t>(NumberOr(w, "count", 1));
     }
   }
   static const json kNoHardware = json::object();

@@ -24,6 +24,7 @@ struct DriverPresence {
 struct DriverSetup {
   DriverPresence torq, kmdfMemIo, memIoVxd;
   uint32_t addMemOpenFailures = 0;
+  uint32_t addMemCreateFailures = 0;  // CreateService calls for ADDMEM that fail first
   // An ADDMEM registration left by an earlier run.
   std::string addMemRegisteredPath;
   bool addMemRunning = false;

@@ -28,9 +28,15 @@ Notebook::Notebook(Profile profile, const std::string& scratch)
   processes_ =
       std::make_unique<SimProcesses>(&profile_, &transcript_, files_.get(), dialogs_.get());
   files_->SetFreeBytes(profile_.freeBytes, profile_.freeSpaceQueryFails);
-  if (profile_.temp && !profile_.temp->empty()) files_->MakeDirectories(*profile_.temp);
+  if (profile_.createTemp && profile_.temp && !profile_.temp->empty())
+    files_->MakeDirectories(*profile_.temp);
   files_->MakeDirectories(profile_.startDirectory);
   files_->ChangeDirectory(profile_.startDirectory);
+  for (const PlacedFile& file : profile_.files) {
+    files_->Put(file.path, file.content);
+    if (file.held) files_->Lock(file.path);
+  }
+  for (const auto& [path, target] : profile_.links) files_->MakeLink(path, target);
 }
 
 Notebook::~Notebook() = default;

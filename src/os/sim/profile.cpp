@@ -1,6 +1,8 @@
 #include "os/sim/profile.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 
 #include "os/sim/host_files.h"
 
@@ -22,6 +24,24 @@ void ReadWindows(const nlohmann::json& w, Profile* p) {
   if (w.contains("wow64FunctionMissing"))
     p->wow64FunctionMissing = w["wow64FunctionMissing"].get<bool>();
   if (w.contains("language")) p->language = static_cast<uint16_t>(Number(w["language"]));
+}
+
+void ReadFileSystem(const nlohmann::json& f, Profile* p) {
+  if (f.contains("files")) {
+    for (const auto& [path, content] : f["files"].items())
+      p->files.push_back({path, content.get<std::string>()});
+  }
+  for (const std::string& held : f.value("held", std::vector<std::string>{})) {
+    auto placed = std::find_if(p->files.begin(), p->files.end(),
+                               [&](const PlacedFile& file) { return file.path == held; });
+    if (placed == p->files.end()) throw std::runtime_error("fileSystem.held: no such file " + held);
+    placed->held = true;
+  }
+  if (f.contains("links")) {
+    for (const auto& [path, target] : f["links"].items())
+      p->links.emplace_back(path, target.get<std::string>());
+  }
+  p->createTemp = f.value("createTemp", true);
 }
 
 }  // namespace
@@ -57,6 +77,9 @@ bool ParseProfile(const std::string& text, Profile* p, std::string* error) {
     }
     p->threadStartFails = j.value("threadStartFails", false);
     if (j.contains("priorityClass")) p->priorityClass = Number(j["priorityClass"]);
+    p->deferThreads = j.value("deferThreads", false);
+    if (j.contains("fileSystem")) ReadFileSystem(j["fileSystem"], p);
+    p->namedObjects = j.value("namedObjects", std::vector<std::string>{});
     if (j.contains("messageBoxes")) {
       for (const auto& m : j["messageBoxes"]) {
         MessageBoxAnswer a;

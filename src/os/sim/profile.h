@@ -18,6 +18,13 @@ struct MessageBoxAnswer {
   int answer = 1;             // 1 OK, 2 Cancel, 0 the box cannot be shown
 };
 
+// A file placed on the notebook's disks at boot.
+struct PlacedFile {
+  std::string path;
+  std::string content;
+  bool held = false;  // another process holds it open: it cannot be written, replaced or removed
+};
+
 struct Profile {
   std::string name;
   // Windows facts.
@@ -36,6 +43,15 @@ struct Profile {
   bool freeSpaceQueryFails = false;
   bool threadStartFails = false;
   uint32_t priorityClass = 0x20;  // NORMAL_PRIORITY_CLASS
+  // A started thread runs when its starter first waits on an event, not at once.
+  bool deferThreads = false;
+  // What lies on the disks at boot: files, reparse points (path -> the directory they lead to),
+  // and whether the TEMP folder exists.
+  std::vector<PlacedFile> files;
+  std::vector<std::pair<std::string, std::string>> links;
+  bool createTemp = true;
+  // Machine-wide named objects that other processes hold.
+  std::vector<std::string> namedObjects;
   std::vector<MessageBoxAnswer> messageBoxes;
   nlohmann::json json;  // the whole profile, for the sections read elsewhere
 };

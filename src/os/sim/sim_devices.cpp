@@ -58,6 +58,7 @@ SimDevices::SimDevices(const Profile& profile, Transcript* transcript, Clock* cl
   if (!setup_.addMemRegisteredPath.empty()) {
     services_->Register("ADDMEM", setup_.addMemRegisteredPath, setup_.addMemRunning);
   }
+  services_->FailCreations("ADDMEM", setup_.addMemCreateFailures);
   last_ = Take();
 }
 

@@ -360,8 +360,19 @@ bool SimFileSystem::Enumerate(const std::string& pattern, std::vector<std::strin
   return true;
 }
 
+os::EntryKind SimFileSystem::KindOf(const std::string& path) {
+  bool exists = false;
+  const std::string host = HostFor(FullPath(path), &exists);
+  struct stat st;
+  if (!exists || lstat(host.c_str(), &st) != 0) return os::EntryKind::kMissing;
+  if (S_ISLNK(st.st_mode)) return os::EntryKind::kReparsePoint;
+  return S_ISDIR(st.st_mode) ? os::EntryKind::kDirectory : os::EntryKind::kOther;
+}
+
 bool SimFileSystem::FreeBytesAvailable(const std::string& directory, uint64_t* bytes) {
-  if (freeQueryFails_ || !IsDirectory(directory.empty() ? "." : directory)) return false;
+  // Stricter than Windows on local paths: a name without its backslash is refused, as the system
+  // refuses it for network paths.
+  if (freeQueryFails_ || !directory.ends_with('\\') || !IsDirectory(directory)) return false;
   *bytes = freeBytes_;
   return true;
 }
@@ -376,6 +387,12 @@ void SimFileSystem::Lock(const std::string& path) {
 }
 void SimFileSystem::Unlock(const std::string& path) {
   locked_.erase(Key(FullPath(path)));
+}
+
+bool SimFileSystem::MakeLink(const std::string& path, const std::string& target) {
+  const std::string full = FullPath(path);
+  MakeDirectories(full.substr(0, full.rfind('\\')));
+  return symlink(HostFor(FullPath(target), nullptr).c_str(), HostFor(full, nullptr).c_str()) == 0;
 }
 
 void SimFileSystem::MakeDirectories(const std::string& path) {

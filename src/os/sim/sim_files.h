@@ -24,14 +24,18 @@ class SimFileSystem : public os::FileSystem {
   bool ChangeDirectory(const std::string& path) override;
   std::string CurrentDirectory() override { return current_; }
   bool Enumerate(const std::string& pattern, std::vector<std::string>* names) override;
+  os::EntryKind KindOf(const std::string& path) override;
   bool FreeBytesAvailable(const std::string& directory, uint64_t* bytes) override;
   std::string HostPath(const std::string& path) override;
 
   // Simulation controls.
   void SetFreeBytes(uint64_t bytes, bool queryFails);
-  // A file held by a running driver: it cannot be replaced or removed.
+  // A file another process holds (a running driver, say): it cannot be written, replaced or
+  // removed.
   void Lock(const std::string& path);
   void Unlock(const std::string& path);
+  // A reparse point at `path` that leads to the directory `target` (a host symbolic link).
+  bool MakeLink(const std::string& path, const std::string& target);
   // Full Windows path ("C:\A\B") of `path` taken relative to the current directory.
   std::string FullPath(const std::string& path) const;
   bool Exists(const std::string& path);

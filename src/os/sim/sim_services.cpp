@@ -3,7 +3,6 @@
 namespace sim {
 namespace {
 constexpr os::ServiceRef kManager = 1;
-constexpr uint32_t kServiceMarkedForDelete = 1072;
 
 std::string Upper(std::string s) {
   for (char& c : s)
@@ -20,10 +19,15 @@ os::ServiceRef SimServices::CreateKernelDriver(os::ServiceRef manager, const std
                                                const std::string&, const std::string& binaryPath) {
   if (manager != kManager) return Fail(os::error::kInvalidHandle);
   const std::string key = Upper(name);
+  if (failingCreations_[key] > 0) {
+    --failingCreations_[key];
+    transcript_->Add("service", "create " + name + ": refused");
+    return Fail(os::error::kServiceMarkedForDelete);
+  }
   if (services_.count(key)) {
     const bool marked = services_[key].deletePending;
     transcript_->Add("service", "create " + name + (marked ? ": marked for deletion" : ": exists"));
-    return Fail(marked ? kServiceMarkedForDelete : os::error::kServiceExists);
+    return Fail(marked ? os::error::kServiceMarkedForDelete : os::error::kServiceExists);
   }
   services_[key] = Registration{binaryPath};
   transcript_->Add("service", "create " + name + " " + binaryPath);
@@ -97,6 +101,10 @@ void SimServices::Register(const std::string& name, const std::string& binaryPat
   if (running && !files_->Exists(binaryPath)) files_->Put(binaryPath, "kernel driver");
   services_[Upper(name)] = Registration{binaryPath, running};
   if (running) files_->Lock(binaryPath);
+}
+
+void SimServices::FailCreations(const std::string& name, uint32_t count) {
+  failingCreations_[Upper(name)] = count;
 }
 
 bool SimServices::IsRunning(const std::string& name) const {

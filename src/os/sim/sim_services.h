@@ -30,6 +30,8 @@ class SimServices : public os::ServiceManager {
   // Set-up: a registration left by an earlier run; a running one gets a
   // driver file if it has none.
   void Register(const std::string& name, const std::string& binaryPath, bool running);
+  // The next `count` creations of `name` fail (a deleted registration that has not gone yet).
+  void FailCreations(const std::string& name, uint32_t count);
   bool IsRunning(const std::string& name) const;
 
   struct Registration {
@@ -47,8 +49,9 @@ class SimServices : public os::ServiceManager {
     lastError_ = error;
     return 0;
   }
-  std::map<std::string, Registration> services_;   // keyed by upper-case name
-  std::map<os::ServiceRef, std::string> handles_;  // service handles -> name
+  std::map<std::string, Registration> services_;      // keyed by upper-case name
+  std::map<os::ServiceRef, std::string> handles_;     // service handles -> name
+  std::map<std::string, uint32_t> failingCreations_;  // keyed by upper-case name
   os::ServiceRef nextHandle_ = 0x100;
   Transcript* transcript_;
   SimFileSystem* files_;

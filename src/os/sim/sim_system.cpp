@@ -1,5 +1,6 @@
 #include "os/sim/sim_system.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "os/sim/notebook.h"
@@ -46,6 +47,13 @@ bool SimSystem::QueryPowerStatus(os::PowerStatus* status) {
 
 void SimSystem::WriteStandardError(std::string_view text) {
   transcript_->Add("stderr", Escape(text));
+}
+
+os::Claim SimSystem::ClaimMachineWide(const std::string& name) {
+  const std::vector<std::string>& others = profile_->namedObjects;
+  if (std::find(others.begin(), others.end(), name) != others.end() || !taken_.insert(name).second)
+    return os::Claim::kHeldElsewhere;
+  return os::Claim::kTaken;
 }
 
 void SimSystem::ExitProcess(uint32_t code) {

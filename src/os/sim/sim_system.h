@@ -2,6 +2,9 @@
 // priority class and the end of the session of the simulated notebook.
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "os/os.h"
 #include "os/sim/profile.h"
 #include "os/sim/transcript.h"
@@ -20,6 +23,9 @@ class SimSystem : public os::System {
   uint16_t SystemDefaultLanguage() override { return profile_->language; }
   bool QueryPowerStatus(os::PowerStatus* status) override;
   void WriteStandardError(std::string_view text) override;
+  // Objects the profile names are held by other processes; an object this process takes stays
+  // taken as long as the notebook runs.
+  os::Claim ClaimMachineWide(const std::string& name) override;
   [[noreturn]] void ExitProcess(uint32_t code) override;
   uint32_t PriorityClass() override { return priorityClass_; }
   bool SetPriorityClass(uint32_t priorityClass) override;
@@ -34,6 +40,7 @@ class SimSystem : public os::System {
   Transcript* transcript_;
   uint32_t priorityClass_;
   bool shutdownPrivilege_ = false;
+  std::set<std::string> taken_;
 };
 
 }  // namespace sim

@@ -9,10 +9,19 @@ bool SimThreads::StartThread(void (*procedure)(void*), void* argument) {
     transcript_->Add("thread", "start refused");
     return false;
   }
-  transcript_->Add("thread", "started");
+  if (profile_->deferThreads) {
+    transcript_->Add("thread", "started, runs at the next wait");
+    waiting_.emplace_back(procedure, argument);
+  } else {
+    transcript_->Add("thread", "started");
+    RunThread(procedure, argument);
+  }
+  return true;
+}
+
+void SimThreads::RunThread(void (*procedure)(void*), void* argument) {
   procedure(argument);
   transcript_->Add("thread", "ended");
-  return true;
 }
 
 os::EventRef SimThreads::CreateAutoResetEvent() {
@@ -25,6 +34,13 @@ void SimThreads::SignalEvent(os::EventRef event) {
 }
 
 bool SimThreads::WaitEvent(os::EventRef event, uint32_t milliseconds) {
+  // The starter blocks: the threads it started get their turn.
+  while (!waiting_.empty()) {
+    const auto [procedure, argument] = waiting_.front();
+    waiting_.erase(waiting_.begin());
+    transcript_->Add("thread", "runs");
+    RunThread(procedure, argument);
+  }
   if (event >= 1 && event <= signalled_.size() && signalled_[event - 1]) {
     signalled_[event - 1] = false;  // auto-reset
     return true;

@@ -1,6 +1,8 @@
 // Threads, events and time of the simulated notebook. A started thread runs
-// to its end at once, inside StartThread, so every run is deterministic; an
-// infinite wait on an event nothing has signalled is reported as a deadlock.
+// to its end at once, inside StartThread, or (the profile's deferThreads) at
+// the first wait on an event that follows, so that the starting thread can be
+// ahead of it; either way every run is deterministic. An infinite wait on an
+// event nothing has signalled is reported as a deadlock.
 #pragma once
 
 #include <vector>
@@ -27,7 +29,11 @@ class SimThreads : public os::Threads {
   Profile* profile_;
   Transcript* transcript_;
   Clock* clock_;
+  void RunThread(void (*procedure)(void*), void* argument);
+
   std::vector<bool> signalled_;  // index = event - 1
+  // Deferred threads, started and not yet run.
+  std::vector<std::pair<void (*)(void*), void*>> waiting_;
 };
 
 }  // namespace sim

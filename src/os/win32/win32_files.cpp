@@ -164,6 +164,20 @@ class Win32FileSystem : public os::FileSystem {
     return true;
   }
 
+  os::EntryKind KindOf(const std::string& path) override {
+    // GetFileAttributesA describes a reparse point itself, not what it leads to.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                 ? os::EntryKind::kMissing
+                 : os::EntryKind::kOther;
+    }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return os::EntryKind::kReparsePoint;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? os::EntryKind::kDirectory
+                                                 : os::EntryKind::kOther;
+  }
+
   bool FreeBytesAvailable(const std::string& directory, uint64_t* bytes) override {
     using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     static const auto freeSpaceEx = LookUpKernel32<FreeSpaceEx>("GetDiskFreeSpaceExA");

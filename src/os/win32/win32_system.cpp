@@ -104,6 +104,24 @@ class Win32System : public os::System {
     WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   }
 
+  os::Claim ClaimMachineWide(const std::string& name) override {
+    // "Global\" reaches every session (fast user switching, remote desktops); systems without
+    // sessions refuse the prefix and have one namespace anyway.
+    for (const std::string& full : {"Global\\" + name, name}) {
+      HANDLE object = CreateMutexA(nullptr, FALSE, full.c_str());
+      const DWORD error = GetLastError();
+      if (object && error == ERROR_ALREADY_EXISTS) {
+        CloseHandle(object);
+        return os::Claim::kHeldElsewhere;
+      }
+      // Held for the rest of the process: the handle is never closed.
+      if (object) return os::Claim::kTaken;
+      // Made by a process of another user, whose object this one may not open.
+      if (error == ERROR_ACCESS_DENIED) return os::Claim::kHeldElsewhere;
+    }
+    return os::Claim::kFailed;
+  }
+
   [[noreturn]] void ExitProcess(uint32_t code) override { ::ExitProcess(code); }
 
   uint32_t PriorityClass() override { return GetPriorityClass(GetCurrentProcess()); }

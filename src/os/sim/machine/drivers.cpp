@@ -13,7 +13,8 @@ bool ValidWidth(uint64_t width) {
 // machine is set to refuse.
 bool PortAccess(Machine& m, Driver driver, uint32_t code, bool read, uint64_t port, uint32_t width,
                 uint32_t* value) {
-  if (port > 0xFFFF || !ValidWidth(width) || m.RefusePortRequest()) {
+  if (port > 0xFFFF || !ValidWidth(width) ||
+      m.RefusePortRequest(static_cast<uint16_t>(port), !read)) {
     m.Record({driver, RequestRecord::kRefused, static_cast<uint8_t>(width), code, port, 0});
     return false;
   }
@@ -57,7 +58,9 @@ bool Torq(Machine& m, const DriverRequest& r, uint32_t* information) {
   if (direction > 1 || length == 0 || length > kMaxTransfer) return Refuse(m, d, r.code);
   const bool read = direction == 1;
   const uint32_t n = static_cast<uint32_t>(length);
-  if (read ? (r.inputSize != header || r.outputSize < n) : r.inputSize != header + n)
+  // A memory write names the caller's buffer as its output, of the write's length.
+  if (read ? (r.inputSize != header || r.outputSize < n)
+           : (r.inputSize != header + n || (r.code == kMemory && r.outputSize != n)))
     return Refuse(m, d, r.code);
   if (r.code == kPorts) {
     uint32_t value = read ? 0 : LoadWidth(r.buffer + header, n);
@@ -120,7 +123,8 @@ bool AddMemMemory(Machine& m, Driver d, const DriverRequest& r, uint32_t* inform
     return true;
   }
   const uint32_t length = r.inputSize - 8;
-  if (length == 0 || length > kMaxTransfer) return Refuse(m, d, r.code);
+  // The caller's buffer is the output, of the write's length.
+  if (length == 0 || length > kMaxTransfer || r.outputSize != length) return Refuse(m, d, r.code);
   if (!Memory(m, d, r.code, false, address, r.buffer + 8, length)) return false;
   *information = 0;
   return true;

@@ -15,15 +15,21 @@ void Machine::Reset() {
   refusePortRequests = 0;
   refuseMemoryRead = false;
   refuseMemoryReadAt = 0;
+  refuseWrites = {};
   for (int i = 0; i < 4; ++i) requests[i] = refused[i] = 0;
   logged = 0;
   now_ = 0;
 }
 
-bool Machine::RefusePortRequest() {
-  if (refusePortRequests == 0) return false;
-  if (refusePortRequests != kRefuseAll) --refusePortRequests;
-  return true;
+bool Machine::RefusePortRequest(uint16_t port, bool write) {
+  if (refusePortRequests != 0) {
+    if (refusePortRequests != kRefuseAll) --refusePortRequests;
+    return true;
+  }
+  WriteRefusal& w = refuseWrites;
+  if (!write || w.count == 0 || port != w.port) return false;
+  const uint32_t attempt = w.seen++;
+  return attempt >= w.after && attempt - w.after < w.count;
 }
 
 bool Machine::RefuseMemoryRead(uint64_t address, uint32_t length) const {

@@ -39,11 +39,11 @@ class Machine {
   void ReadMemory(uint64_t address, uint8_t* to, uint32_t length);
   void WriteMemory(uint64_t address, const uint8_t* from, uint32_t length);
 
-  // A driver told to refuse port requests (a profile setting) consults this
-  // before honouring one: the first `refusePortRequests` are refused, all of
-  // them when it is kRefuseAll.
+  // A driver consults this before honouring a port request: the first
+  // `refusePortRequests` requests are refused (all of them when it is
+  // kRefuseAll), and so are the writes inside `refuseWrites`.
   static constexpr uint32_t kRefuseAll = 0xFFFFFFFF;
-  bool RefusePortRequest();
+  bool RefusePortRequest(uint16_t port, bool write);
   // A memory read whose range covers `refuseMemoryReadAt` is refused (a
   // profile setting; only when `refuseMemoryRead` is set).
   bool RefuseMemoryRead(uint64_t address, uint32_t length) const;
@@ -59,6 +59,14 @@ class Machine {
   uint32_t refusePortRequests = 0;
   bool refuseMemoryRead = false;
   uint64_t refuseMemoryReadAt = 0;
+  // A window of refused writes to one port, to drop one chosen byte of a
+  // sequence: the first `after` writes to `port` go through, the next
+  // `count` attempts are refused, later ones go through again.
+  struct WriteRefusal {
+    uint16_t port;
+    uint32_t after, count;
+    uint32_t seen;  // writes to the port so far
+  } refuseWrites = {};
   // Requests honoured and refused since Reset, per driver.
   uint32_t requests[4] = {};
   uint32_t refused[4] = {};

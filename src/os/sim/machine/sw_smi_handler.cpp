@@ -35,6 +35,11 @@ void SwSmiHandler::Write(uint8_t value, uint64_t now, PhysicalMemory& memory) {
     dueAt_ = behaviour.DoneAt(now);
     Settle(now, memory);
   } else if (value == close_) {
+    // A close before the answer abandons the call: the firmware drops it unanswered.
+    if (pending_) {
+      pending_ = false;
+      ++violations;
+    }
     open = false;
   }
 }
