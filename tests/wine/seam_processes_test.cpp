@@ -82,13 +82,13 @@ TEST_CASE(processes_quoting_decides_which_program_runs) {
 TEST_CASE(processes_machine_wide_claim) {
   CHECK(os::Os().system->ClaimMachineWide("OrvSeamClaim") == os::Claim::kTaken);
   CHECK(os::Os().system->ClaimMachineWide("OrvSeamClaim") == os::Claim::kHeldElsewhere);
-  uint32_t code = 0;
-  CHECK(os::Os().processes->RunAndWait(
-      "\"" + os::Os().system->ModulePath() + "\" --claim OrvSeamClaim", "", &code));
-  CHECK_EQ(code, static_cast<uint32_t>(os::Claim::kHeldElsewhere));
-  CHECK(os::Os().processes->RunAndWait(
-      "\"" + os::Os().system->ModulePath() + "\" --claim OrvSeamOther", "", &code));
-  CHECK_EQ(code, static_cast<uint32_t>(os::Claim::kTaken));
+  const std::string self = "\"" + os::Os().system->ModulePath() + "\" --claim ";
+  os::ProcessOutcome outcome = Run(self + "OrvSeamClaim", "");
+  CHECK(outcome.ending == Ending::kExited);
+  CHECK_EQ(outcome.exitCode, static_cast<uint32_t>(os::Claim::kHeldElsewhere));
+  outcome = Run(self + "OrvSeamOther", "");
+  CHECK(outcome.ending == Ending::kExited);
+  CHECK_EQ(outcome.exitCode, static_cast<uint32_t>(os::Claim::kTaken));
 }
 
 TEST_CASE(processes_no_system_error_boxes) {
