@@ -31,7 +31,9 @@ SimDialogs::SimDialogs(Profile* profile, Transcript* transcript)
     if (d.contains("cancelAt")) cancelAt_ = d["cancelAt"].get<std::vector<std::string>>();
     if (d.contains("libraryLacks")) libraryLacks_ = d["libraryLacks"].get<std::vector<int>>();
   }
-  for (const auto& step : profile_->json.value("dmiDialog", nlohmann::json::array())) {
+  const nlohmann::json none = nlohmann::json::array();
+  for (const auto& step :
+       profile_->json.contains("dmiDialog") ? profile_->json["dmiDialog"] : none) {
     DmiInput input;
     for (const auto& [name, control] : kDmiFields)
       if (step.contains(name)) input.typed[control] = step[name].get<std::string>();
