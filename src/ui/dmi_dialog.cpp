@@ -70,7 +70,6 @@ class DmiSettingsDialog : public os::DialogEvents {
       Dmi().DmiDialogAccepted = 1;
       os::Os().dialogs->End(dialog, kOkCommand);
     } else if (commandId == kCancelCommand) {
-      Dmi().DmiDialogAccepted = 0;
       os::Os().dialogs->End(dialog, kCancelCommand);
     }
   }
@@ -86,6 +85,7 @@ class DmiSettingsDialog : public os::DialogEvents {
 
 bool ShowDmiSettingsDialog() {
   DmiSettingsDialog events;
+  // Only OK sets it: Cancel, Escape and the close box leave it 0.
   Dmi().DmiDialogAccepted = 0;
   os::Dialogs& dialogs = *os::Os().dialogs;
   const os::ModuleRef module = core::Shared().ResourceModule;

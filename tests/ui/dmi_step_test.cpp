@@ -137,7 +137,7 @@ TEST_F(DmiStep, AppendsWhatTheFlagLetterAndTheModeBitsCallFor) {
       {{"SECX1", "07"}, 0, " /MODE=3" + current, false},
       // A Bios Flag without a fourth character keeps its value; an empty one
       // stays empty (the tool writes back what the firmware holds).
-      {{"AB", "07HE"}, 0, " /MODE=3" + Group("AB", kDate, kSerial), true},
+      {{"ABC", "07HE"}, 0, " /MODE=3" + Group("ABC", kDate, kSerial), true},
       {{"", "07HE"}, m3, Group("", kDate, kSerial), true},
   };
   for (const Case& c : cases) {
@@ -306,12 +306,18 @@ TEST_F(DmiStep, CommandLineRoom) {
   EXPECT_EQ(expected.size(), 493u);
   EXPECT_EQ(std::string(line_), expected);
 
-  Start({"SECX1"}, 0);
+  // The bound to the byte: the group and its terminator fit exactly, or not.
+  const std::string automatic = " /MODE=3" + Group("SECA1", kDate, kSerial);
+  for (size_t spare : {0, 1}) {
+    Start({"SECX1"}, 0);
+    EXPECT_EQ(ui::BuildDmiArguments(line_, std::strlen(kBase) + automatic.size() + spare), 1);
+    EXPECT_EQ(Appended(), spare ? automatic : "");
+  }
   char small[64] = "SWinFlash bios.wph /P";
   std::memset(small + 22, 'x', sizeof small - 22);  // nothing is read behind the buffer
   EXPECT_EQ(ui::BuildDmiArguments(small, 60), 1);
   EXPECT_STREQ(small, "SWinFlash bios.wph /P");
-  EXPECT_EQ(LogCount("DMI Arguments Left Out :  /MODE=3" + Group("SECA1", kDate, kSerial)), 1);
+  EXPECT_EQ(LogCount("DMI Arguments Left Out : " + automatic), 1);
   small[21] = 'x';  // an unterminated command line gets nothing
   EXPECT_EQ(ui::BuildDmiArguments(small, 30), 1);
   EXPECT_EQ(std::string(small, 30), "SWinFlash bios.wph /Px" + std::string(8, 'x'));
