@@ -267,6 +267,9 @@ TEST_F(DmiStep, CancellingEndsTheProcessWithZeroAfterTheCleanUp) {
   Start({"SECA1"}, core::DmiOnly | core::NoMessageBox, R"([{"press": "Escape"}])");
   EXPECT_EQ(Run(), 0);
   EXPECT_TRUE(Boxes().empty());
+  // A dialog nobody answers waits for ever: the simulation says so.
+  Start({"SECA1"}, core::DmiOnly);
+  EXPECT_THROW(Run(), sim::Deadlock);
 }
 
 // A language library without template 116 gets the executable's own; when
