@@ -4,6 +4,7 @@
 
 #include "firmware/firmware_state.h"
 #include "hw/hardware_state.h"
+#include "ui/dmi_state.h"
 #include "ui/progress_dialog.h"
 
 namespace app {
@@ -20,6 +21,7 @@ void ResetRunState() {
   new (&g_sequence) SequenceState();
   core::ResetSharedState();
   ui::ResetProgressState();
+  ui::ResetDmiState();
   firmware::ResetFirmwareState();
   hw::ResetHardwareState();
 }

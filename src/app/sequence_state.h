@@ -8,7 +8,7 @@ namespace app {
 
 struct SequenceState {
   bool AmiFirmware = false;
-  char FlashCommandLine[core::kCommandLineSize] = {};
+  char FlashCommandLine[core::kFlashCommandLineSize] = {};
   char MicomCommandLine[core::kCommandLineSize] = {};
 };
 

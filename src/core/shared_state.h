@@ -11,6 +11,10 @@
 namespace core {
 
 inline constexpr int kCommandLineSize = 256;  // at most 255 characters and the NUL
+// The flash tool's command line: the options' 255 characters and the DMI
+// step's arguments (at most 238 characters) with room to spare, so that the
+// DMI step never has to cut a value.
+inline constexpr int kFlashCommandLineSize = 512;
 inline constexpr int kPathSize = 260;
 
 struct SharedState {
