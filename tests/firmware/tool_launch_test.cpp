@@ -100,10 +100,13 @@ TEST_F(ToolLaunch, AProcessCommandLineThatDoesNotFitIsRefused) {
     const std::string command = "WinUpV01_10 " + std::string(total - fixed, 'x');
     const ToolRun run = firmware::LaunchTool(ToolTask::kFlashMicom, command.c_str());
     const bool fits = total < firmware::kProcessCommandLineSize;
-    EXPECT_EQ(run.ending, fits ? ToolRun::Ending::kExited : ToolRun::Ending::kRefused) << total;
+    EXPECT_EQ(run.ending, fits ? ToolRun::Ending::kExited : ToolRun::Ending::kTooLong) << total;
+    EXPECT_EQ(run.length, fits ? 0u : total) << total;
     EXPECT_EQ(transcript().Of("process").size(), fits ? 1u : 0u) << total;
   }
-  EXPECT_NE(Log().find("\r\nBios command refused : " + work_ + "WinUpV01_10 xxx"),
+  EXPECT_NE(Log().find("\r\nBios command too long : 512 characters, at most 511\r\n"
+                       "Bios command refused : " +
+                       work_ + "WinUpV01_10 xxx"),
             std::string::npos);
   EXPECT_EQ(g_marks, std::vector<std::string>{"micom started"});
 }
