@@ -31,6 +31,7 @@ core::ResultCode RunFlashTool(const char* commandLine) {
       return core::ResultInvalidOption;
     case ToolRun::Ending::kRefused:
     case ToolRun::Ending::kNotStarted:
+    case ToolRun::Ending::kEndedBySystem:
     case ToolRun::Ending::kExitCodeUnknown:
       // Never success: the image may not have been written, or cannot be
       // known to have been.

@@ -11,8 +11,9 @@ namespace firmware {
 // for the message and the input devices were resumed. Any other exit code
 // is success: the tool sets are deleted and the "Flash Bios" task marked
 // done. A process command line too long to start gives
-// ResultInvalidOption; a tool that could not be started, or whose exit
-// code cannot be read, ResultBiosFile.
+// ResultInvalidOption; a tool that could not be started, that the system
+// ended (a failure status as its exit code) or whose exit code cannot be
+// read, ResultBiosFile.
 core::ResultCode RunFlashTool(const char* commandLine);
 
 }  // namespace firmware

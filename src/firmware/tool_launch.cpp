@@ -30,6 +30,12 @@ ToolRun::Ending BuildProcessCommandLine(const char* commandLine, std::string* li
                                                 : ToolRun::Ending::kTooLong;
 }
 
+// NTSTATUS values of error severity that Windows defines (customer bit
+// clear): what the system leaves as the exit code of a process it ended.
+bool IsSystemFailureStatus(uint32_t exitCode) {
+  return (exitCode & 0xE0000000) == 0xC0000000;
+}
+
 }  // namespace
 
 ToolTaskMarks& TaskMarks() {
@@ -59,8 +65,13 @@ ToolRun LaunchTool(ToolTask task, const char* commandLine) {
       os::Os().processes->RunAndWait(line, core::Shared().WorkDirectory);
   switch (outcome.ending) {
     case os::ProcessOutcome::Ending::kExited:
-      run.ending = ToolRun::Ending::kExited;
       run.exitCode = static_cast<int32_t>(outcome.exitCode);
+      if (!IsSystemFailureStatus(outcome.exitCode)) {
+        run.ending = ToolRun::Ending::kExited;
+        break;
+      }
+      run.ending = ToolRun::Ending::kEndedBySystem;
+      core::WriteLog("Bios command ended by the system : 0x%08X", outcome.exitCode);
       break;
     case os::ProcessOutcome::Ending::kNotStarted:
       run.ending = ToolRun::Ending::kNotStarted;

@@ -136,6 +136,11 @@ TEST_F(ToolLaunch, EachEndingIsToldApartAndLogged) {
        0, 193, "Bios command not started : error 193"},
       {"unreadable", R"({"SWinFlash": {"exitCodeUnreadable": true}})", "MZ",
        ToolRun::Ending::kExitCodeUnknown, 0, 6, "Bios command exit code unknown : error 6"},
+      {"libraries missing", R"({"SWinFlash": {"exitCode": "0xC0000135"}})", "MZ",
+       ToolRun::Ending::kEndedBySystem, static_cast<int32_t>(0xC0000135), 0,
+       "Bios command ended by the system : 0xC0000135"},
+      {"a code of its own", R"({"SWinFlash": {"exitCode": "0xE0000001"}})", "MZ",
+       ToolRun::Ending::kExited, static_cast<int32_t>(0xE0000001), 0, ""},
   };
   for (const Ending& c : cases) {
     Prepare(std::string(R"({"utilities": )") + c.utilities + "}");

@@ -79,11 +79,12 @@ TEST_F(UpdateEffects, TheAmiToolOfTheSystemsWidthGetsTheImageAsItLies) {
     BootProfile("xp-ami", wow64 ? R"({"windows": {"wow64": true}})" : "{}");
     InstallPackage(FlashLastArea, Members(Payload::kAmi));
     ASSERT_EQ(RunUpdate("/MAUTO"), ResultSuccess);
-    const std::string tool = wow64 ? "afuwinx64" : "afuwin";
+    // The tool knows itself by its file's name, as the package stores it.
+    const std::string tool = wow64 ? "afuwinx64" : "afuwin", file = wow64 ? "afuwinx64" : "AFUWIN";
     ExpectInOrder(
         {"dialog: bullet 1011 = check",
-         "utility: " + tool + ": command line \"" + kWork + tool + "\" bios.rom /p /b /n /e /r",
-         "utility: " + tool + ": bios.rom: 131072 bytes", "dialog: bullet 1008 = check",
+         "utility: " + file + ": command line \"" + kWork + tool + "\" bios.rom /p /b /n /e /r",
+         "utility: " + file + ": bios.rom: 131072 bytes", "dialog: bullet 1008 = check",
          "hw: SMI enable 0x00000002 -> 0x00000003", "messagebox: [Update Complete]",
          "hw: EC auto-on armed through the mailbox", "power: ExitWindowsEx"});
     EXPECT_LT(Find("dialog: bullet 1009"), 0) << "no MICOM tool on this path";
