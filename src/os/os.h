@@ -326,6 +326,10 @@ class Dialogs {
   virtual void Present(WindowRef dialog) = 0;
   virtual void SetItemText(WindowRef dialog, int control, const std::string& text) = 0;
   virtual std::string GetItemText(WindowRef dialog, int control, int maxLength) = 0;
+  // Moves the keyboard focus to `control` as the dialog manager does (an
+  // edit control's text selected, so typing replaces it); takes effect
+  // once the dialog is up.
+  virtual void FocusItem(WindowRef dialog, int control) = 0;
   virtual void SetItemBullet(WindowRef dialog, int control, Bullet bullet) = 0;
   // Sends WM_USER + `message` and waits until the dialog's thread handled it.
   virtual void SendPrivate(WindowRef dialog, int message, uintptr_t wParam) = 0;

@@ -3,10 +3,24 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "os/sim/notebook.h"
+#include "os/sim/sim_ui.h"
+
 namespace sim {
 namespace {
+constexpr int kOk = 1;
 constexpr int kCancel = 2;
 constexpr int kWmUser = 0x400;
+constexpr int kDmiTemplate = 116;
+
+// The DMI dialog's fields by the profile's names.
+constexpr std::pair<const char*, int> kDmiFields[] = {
+    {"systemSerial", 1017}, {"biosFlag", 1018}, {"purchaseDate", 1019}};
+
+// What the dialog manager makes of each way out: Escape and the close box
+// arrive as Cancel.
+constexpr std::pair<const char*, int> kDmiPresses[] = {
+    {"OK", kOk}, {"Cancel", kCancel}, {"Escape", kCancel}, {"close", kCancel}};
 }  // namespace
 
 SimDialogs::SimDialogs(Profile* profile, Transcript* transcript)
@@ -15,6 +29,16 @@ SimDialogs::SimDialogs(Profile* profile, Transcript* transcript)
     const auto& d = profile_->json["dialog"];
     createFails_ = d.value("createFails", false);
     if (d.contains("cancelAt")) cancelAt_ = d["cancelAt"].get<std::vector<std::string>>();
+    if (d.contains("libraryLacks")) libraryLacks_ = d["libraryLacks"].get<std::vector<int>>();
+  }
+  const nlohmann::json none = nlohmann::json::array();
+  for (const auto& step :
+       profile_->json.contains("dmiDialog") ? profile_->json["dmiDialog"] : none) {
+    DmiInput input;
+    for (const auto& [name, control] : kDmiFields)
+      if (step.contains(name)) input.typed[control] = step[name].get<std::string>();
+    input.press = step.value("press", "");
+    dmiInput_.push_back(input);
   }
 }
 
@@ -27,9 +51,12 @@ void SimDialogs::Moment(os::WindowRef dialog, const std::string& moment) {
   if (std::find(cancelAt_.begin(), cancelAt_.end(), moment) != cancelAt_.end()) PressCancel(dialog);
 }
 
-intptr_t SimDialogs::RunModal(os::ModuleRef, int templateId, os::WindowRef owner,
+intptr_t SimDialogs::RunModal(os::ModuleRef module, int templateId, os::WindowRef owner,
                               os::DialogEvents* events) {
-  if (createFails_) {
+  const bool fromLibrary = module != 0 && module != SimUi::kExecutableModule;
+  const bool lacking =
+      fromLibrary && std::count(libraryLacks_.begin(), libraryLacks_.end(), templateId) != 0;
+  if (createFails_ || lacking) {
     transcript_->Add("dialog", "template " + std::to_string(templateId) + " cannot be created");
     return -1;
   }
@@ -38,14 +65,36 @@ intptr_t SimDialogs::RunModal(os::ModuleRef, int templateId, os::WindowRef owner
   transcript_->Add("dialog",
                    "open template " + std::to_string(templateId) + (owner ? " owned" : ""));
   events->OnInit(window);
+  if (templateId == kDmiTemplate) {
+    RunDmiInput(window);
+    return windows_[window].result;
+  }
   Moment(window, "init");
   return 0;
+}
+
+void SimDialogs::RunDmiInput(os::WindowRef dialog) {
+  while (Find(dialog)) {
+    if (nextDmiInput_ >= dmiInput_.size())
+      throw Deadlock{"the DMI dialog waits for input that the profile does not give"};
+    const DmiInput& input = dmiInput_[nextDmiInput_++];
+    for (const auto& [control, text] : input.typed) {
+      windows_[dialog].texts[control] = text;
+      transcript_->Add("dialog", "typed " + std::to_string(control) + " = " + Escape(text));
+    }
+    const auto press = std::find_if(std::begin(kDmiPresses), std::end(kDmiPresses),
+                                    [&](const auto& p) { return input.press == p.first; });
+    if (press == std::end(kDmiPresses))
+      throw Deadlock{"the DMI dialog's input \"" + input.press + "\" is no button or key"};
+    Press(dialog, press->first, press->second);
+  }
 }
 
 void SimDialogs::End(os::WindowRef dialog, intptr_t result) {
   Window* w = Find(dialog);
   if (!w) return;
   transcript_->Add("dialog", "closed with " + std::to_string(result));
+  w->result = result;
   w->events->OnDestroy(dialog);
   w->open = false;
 }
@@ -66,6 +115,10 @@ std::string SimDialogs::GetItemText(os::WindowRef dialog, int control, int maxLe
   Window* w = Find(dialog);
   if (!w || !w->texts.count(control)) return "";
   return w->texts[control].substr(0, static_cast<size_t>(maxLength > 0 ? maxLength : 0));
+}
+
+void SimDialogs::FocusItem(os::WindowRef dialog, int control) {
+  if (Find(dialog)) transcript_->Add("dialog", "focus " + std::to_string(control));
 }
 
 void SimDialogs::SetItemBullet(os::WindowRef dialog, int control, os::Bullet bullet) {
@@ -143,10 +196,14 @@ void SimDialogs::PostQuit() {
 }
 
 void SimDialogs::PressCancel(os::WindowRef dialog) {
+  Press(dialog, "Cancel", kCancel);
+}
+
+void SimDialogs::Press(os::WindowRef dialog, const std::string& label, int command) {
   Window* w = Find(dialog);
   if (!w) return;
-  transcript_->Add("dialog", "Cancel pressed");
-  w->events->OnCommand(dialog, kCancel);
+  transcript_->Add("dialog", label + " pressed");
+  w->events->OnCommand(dialog, command);
   transcript_->Add("dialog", Find(dialog) ? "still open" : "ended");
 }
 

@@ -2,7 +2,9 @@
 // initialisation and then stays open while the run goes on; texts, bullets,
 // timers and the spinner are written to the transcript. The profile's
 // "dialog" section can refuse to create it and press Cancel at chosen
-// moments (docs/profile.md).
+// moments (docs/profile.md). The DMI dialog (template 116) instead runs
+// modally: the user types and presses what the profile's "dmiDialog" says,
+// until the dialog ends.
 #pragma once
 
 #include <map>
@@ -24,6 +26,7 @@ class SimDialogs : public os::Dialogs {
   void Present(os::WindowRef dialog) override;
   void SetItemText(os::WindowRef dialog, int control, const std::string& text) override;
   std::string GetItemText(os::WindowRef dialog, int control, int maxLength) override;
+  void FocusItem(os::WindowRef dialog, int control) override;
   void SetItemBullet(os::WindowRef dialog, int control, os::Bullet bullet) override;
   void SendPrivate(os::WindowRef dialog, int message, uintptr_t wParam) override;
   bool StartTimer(os::WindowRef dialog, int timerId, uint32_t milliseconds) override;
@@ -52,18 +55,32 @@ class SimDialogs : public os::Dialogs {
   struct Window {
     os::DialogEvents* events = nullptr;
     bool open = false;
+    intptr_t result = 0;
     std::map<int, std::string> texts;
     std::map<int, uint32_t> timers;
+  };
+  // One step of the user's work in the DMI dialog: fields overtyped, then
+  // a button or key ("OK", "Cancel", "Escape", "close").
+  struct DmiInput {
+    std::map<int, std::string> typed;
+    std::string press;
   };
   Window* Find(os::WindowRef dialog);
   // Presses Cancel when the profile asks for it at `moment`.
   void Moment(os::WindowRef dialog, const std::string& moment);
+  // A button or key of the dialog, recorded as "LABEL pressed" and what followed.
+  void Press(os::WindowRef dialog, const std::string& label, int command);
+  // Plays the profile's DMI dialog input until the dialog ends.
+  void RunDmiInput(os::WindowRef dialog);
 
   Profile* profile_;
   Transcript* transcript_;
   std::map<os::WindowRef, Window> windows_;
   std::map<os::WindowRef, std::string> topLevel_;
   std::vector<std::string> cancelAt_;
+  std::vector<int> libraryLacks_;
+  std::vector<DmiInput> dmiInput_;
+  size_t nextDmiInput_ = 0;
   bool createFails_ = false;
   bool framesLoaded_ = false;
   int framesDrawn_ = 0;

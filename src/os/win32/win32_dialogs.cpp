@@ -128,6 +128,14 @@ class Win32Dialogs : public os::Dialogs {
     return text;
   }
 
+  void FocusItem(os::WindowRef dialog, int control) override {
+    // Posted: during WM_INITDIALOG the dialog manager would still move the
+    // focus afterwards.
+    HWND window = reinterpret_cast<HWND>(dialog);
+    PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, control)),
+                 TRUE);
+  }
+
   void SetItemBullet(os::WindowRef dialog, int control, os::Bullet bullet) override {
     // The system's own bitmaps are shared; they are never deleted.
     HBITMAP image = LoadBitmapA(
