@@ -54,6 +54,10 @@ expect_phoenix_identity() {
     "identity BiosFlag: FLAG=0x0412"
 }
 
+# What the DMI step appends to the flash tool's command line for that
+# identity (its Bios Flag's fourth letter is neither 'A' nor 'B').
+dmi_arguments='/MODE=3 /DO0:FLAA=0x0412 /DO1:2012-03-14 /DSS:HQ8A91BC300123Y'
+
 # The memory requests of the identity read in the TORQ driver's log: the
 # 64 KiB searches of the BIOS area and the walk's two-byte reads of the
 # table (placed near 3 GiB by the profile).
@@ -148,7 +152,7 @@ if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" T
   # left in the work directory but the log.
   expect_whole_update
   e2e_expect "work-log Step 08" "work-entry DebugLog.txt" "utility SWinFlash: bios.wph: flash-area table with 9 entries" \
-    "utility SWinFlash: command line \"$temp_win\\__Orvanta_Update\\SWinFlash\" bios.wph /P /BBL" \
+    "utility SWinFlash: command line \"$temp_win\\__Orvanta_Update\\SWinFlash\" bios.wph /P /BBL $dmi_arguments" \
     "utility SWinFlash: working directory $temp_win\\__Orvanta_Update"
   e2e_expect_not "^work-entry R0123.WPH" "^work-entry SWinFlash"
   expect_walk_requests
@@ -228,7 +232,7 @@ if e2e_family win7-32 win32 win7 "$source_root/profiles/win7-x86-phoenix.json" T
   # The 9-byte layout: the driver, asking the caller's width, refuses the 17-byte one.
   expect_whole_update
   e2e_expect "state refused torq=0 kmdfmemio=0 addmem=0 memiovxd=0" \
-    "utility SWinFlash: command line \"$temp_win\\__Orvanta_Update\\SWinFlash\" bios.wph /P /BBL"
+    "utility SWinFlash: command line \"$temp_win\\__Orvanta_Update\\SWinFlash\" bios.wph /P /BBL $dmi_arguments"
   expect_walk_requests
   family_driver=none E2E_KIND=none e2e_run no_driver "$pkg_ready" '"drivers": {"torq": false}'
   e2e_expect "exit 0xFFFFFFFF" \

@@ -43,7 +43,7 @@ TEST_F(ProgressDialogTest, ShowsTheTaskTextsAndStopsTheSpinnerAtTheEnd) {
 }
 
 TEST_F(ProgressDialogTest, ADmiOnlyPackageRelabelsTheTasks) {
-  BootProfile("win7-x64-phoenix");
+  BootProfile("win7-x64-phoenix", R"({"dmiDialog": [{"press": "OK"}]})");
   InstallPackage(core::FlashLastArea | core::DmiOnly, ReleaseMembers());
   ASSERT_EQ(RunUpdate(), core::ResultSuccess);
   EXPECT_EQ(dialogs().ItemText(dialog(), ui::kBiosText), "Update DMI information.");

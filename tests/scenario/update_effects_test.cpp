@@ -15,6 +15,9 @@ using namespace core;
 using testing_support::PrintTo;
 using V = std::vector<std::string>;
 
+// The DMI values the identity gives, as the DMI step appends them.
+constexpr const char* kDmiValues = "/DO0:FLAA=0x0412 /DO1:2012-03-14 /DSS:HQ8A91BC300123Y";
+
 const machine::Machine& Hardware(sim::Notebook& notebook) {
   return notebook.devices().Machine();
 }
@@ -45,7 +48,8 @@ TEST_F(UpdateEffects, APhoenixUpdateRunsItsStepsInOrder) {
                  "dialog: text 1010 = Preparing BIOS update.",
                  "device: open \\\\.\\PhysicalDrive0",
                  "dialog: bullet 1008 = arrow",
-                 "process: \"" + std::string(kWork) + "SWinFlash\" bios.wph /P (in ",
+                 "process: \"" + std::string(kWork) + "SWinFlash\" bios.wph /P /MODE=3 " +
+                     kDmiValues + " (in ",
                  "dialog: bullet 1008 = check",
                  "dialog: bullet 1009 = arrow",
                  "dialog: text 1010 = Preparing MICOM update.",

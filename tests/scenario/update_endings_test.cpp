@@ -40,6 +40,12 @@ const V kUpToFlash{"Step 00", "Step 01", "Step 02", "Step 03",
 const V kAmiMarkers{"Before Checking SMI Enable", "After Checking SMI Enable", "Before HID Enable",
                     "After HID Enable"};
 const V kLogOnly{"DebugLog.txt"};
+// A "/MODE" option of 207 characters and a TEMP of 203.
+const std::string kLongModeText = "/MODE=2" + std::string(200, 'x');
+const char* const kLongMode = kLongModeText.c_str();
+const std::string kLongTemp =
+    R"({"environment": {"TEMP": "C:\\)" + std::string(200, 'T') + R"("}})";
+const char* const kLongTempPatch = kLongTemp.c_str();
 
 struct EndingCase {
   const char* name;
@@ -73,7 +79,7 @@ TEST_P(UpdateEnding, EndsAsTheProfileAndOptionsSay) {
   EXPECT_EQ(ToolsStarted(), c.tools);
   EXPECT_EQ(WorkEntries(), c.left);
   for (const std::string& line : c.logged)
-    EXPECT_NE(WorkLog().find(line + "\r\n"), std::string::npos) << line;
+    EXPECT_NE(RunLog().find(line + "\r\n"), std::string::npos) << line;
 
   EXPECT_EQ(PoweredOff(), c.powerOff);
   EXPECT_EQ(processEnded_, c.powerOff);
@@ -200,9 +206,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    {"DebugLog.txt", "R0123.WPH", "ReadRomFile.bin"},
                    false},
-        EndingCase{"a DMI-only package",
+        EndingCase{"a DMI-only package, the present values confirmed",
                    "win7-x64-phoenix",
-                   "{}",
+                   R"({"dmiDialog": [{"press": "OK"}]})",
                    Payload::kPhoenix,
                    FlashLastArea | DmiOnly,
                    "",
@@ -341,6 +347,20 @@ INSTANTIATE_TEST_SUITE_P(
                    kLogOnly,
                    false,
                    {"Bios command exit code unknown : error 6"}},
+        // The options and the DMI values under a long TEMP: 514 characters.
+        EndingCase{"a flash command line too long to start",
+                   "win7-x64-phoenix",
+                   kLongTempPatch,
+                   Payload::kPhoenix,
+                   FlashLastArea,
+                   kLongMode,
+                   ResultInvalidOption,
+                   {Failure("[Fail : Invalid Option] Invalid Option.\\nCheck the option.")},
+                   kUpToFlash,
+                   {},
+                   kLogOnly,
+                   false,
+                   {"Bios command too long : 514 characters, at most 511"}},
         EndingCase{"the MICOM update failed",
                    "xp-phoenix-micom-fails",
                    "{}",

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "core/shared_state.h"
 #include "support/image_files.h"
 
 namespace scenario {
@@ -43,9 +44,19 @@ std::vector<Member> Members(Payload payload) {
   return members;
 }
 
+std::string UpdateRunTest::Work() {
+  return core::Shared().WorkDirectory;
+}
+
+std::string UpdateRunTest::RunLog() {
+  std::string log;
+  files().Get(Work() + "DebugLog.txt", &log);
+  return log;
+}
+
 std::vector<std::string> UpdateRunTest::LogMarkers() {
   std::vector<std::string> markers;
-  std::istringstream lines(WorkLog());
+  std::istringstream lines(RunLog());
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.starts_with("Step ") || line.starts_with("Before ") || line.starts_with("After "))
@@ -59,7 +70,7 @@ std::vector<std::string> UpdateRunTest::ToolsStarted() {
   for (const std::string& line : Lines("process")) {
     const size_t started = line.find("): ");
     std::string outcome = started == std::string::npos ? line : line.substr(started + 3);
-    if (outcome.starts_with(kWork)) outcome.erase(0, std::string(kWork).size());
+    if (outcome.starts_with(Work())) outcome.erase(0, Work().size());
     tools.push_back(outcome);
   }
   return tools;
@@ -67,7 +78,7 @@ std::vector<std::string> UpdateRunTest::ToolsStarted() {
 
 std::vector<std::string> UpdateRunTest::WorkEntries() {
   std::vector<std::string> names;
-  files().Enumerate(std::string(kWork) + "*.*", &names);
+  files().Enumerate(Work() + "*.*", &names);
   std::erase_if(names, [](const std::string& n) { return n == "." || n == ".."; });
   std::sort(names.begin(), names.end());
   return names;

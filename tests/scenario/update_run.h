@@ -21,12 +21,15 @@ std::vector<Member> Members(Payload payload);
 
 class UpdateRunTest : public ScenarioTest {
  protected:
+  // The run's work directory (under the profile's TEMP) and its log.
+  std::string Work();
+  std::string RunLog();
   // The work log's "Step" lines and the AMI path's "Before"/"After" lines.
   std::vector<std::string> LogMarkers();
   // Each program started, as "FILE.exe -> exit N" (its folder left out) or
   // "not started (error N)".
   std::vector<std::string> ToolsStarted();
-  // The work directory's entries, sorted.
+  // The run's work directory's entries, sorted.
   std::vector<std::string> WorkEntries();
   bool PoweredOff() { return Find("power: ExitWindowsEx 0x00000008: the session ends") >= 0; }
 };

@@ -92,6 +92,12 @@ bool ReadProfileJson(const std::filesystem::path& path, int depth, nlohmann::jso
     return false;
   }
   if (!own.is_object() || !own.contains("extends")) {
+    // The files a profile names are found beside the profile at the root of
+    // the chain, unless one gives its own folder.
+    if (own.is_object() && !own.contains("folder")) {
+      std::error_code ignored;
+      own["folder"] = std::filesystem::absolute(path.parent_path(), ignored).string();
+    }
     *json = std::move(own);
     return true;
   }
@@ -112,14 +118,7 @@ bool ReadProfileJson(const std::filesystem::path& path, int depth, nlohmann::jso
 bool LoadProfile(const std::string& path, Profile* profile, std::string* error) {
   nlohmann::json json;
   if (!ReadProfileJson(path, 0, &json, error)) return false;
-  if (!ParseProfile(json.dump(), profile, error)) return false;
-  // The files a profile names are found beside it.
-  if (!profile->json.contains("folder")) {
-    std::error_code ignored;
-    profile->json["folder"] =
-        std::filesystem::absolute(std::filesystem::path(path).parent_path(), ignored).string();
-  }
-  return true;
+  return ParseProfile(json.dump(), profile, error);
 }
 
 }  // namespace sim
