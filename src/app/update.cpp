@@ -1,22 +1,23 @@
 #include "app/update.h"
 
-#include <cstring>
 #include <string>
 
+#include "app/ami_path.h"
 #include "app/checks.h"
 #include "app/driver_steps.h"
-#include "app/options.h"
+#include "app/phoenix_path.h"
 #include "app/sequence_state.h"
 #include "app/work_directory.h"
 #include "core/messages.h"
 #include "core/results.h"
 #include "core/shared_state.h"
 #include "core/temp_directory.h"
-#include "firmware/file_lists.h"
 #include "firmware/firmware_state.h"
 #include "firmware/tool_files.h"
+#include "firmware/tool_launch.h"
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
+#include "hw/input_devices.h"
 #include "os/os.h"
 #include "package/archive.h"
 #include "ui/language.h"
@@ -59,17 +60,20 @@ core::ResultCode ReadPackageHeader() {
   return core::ResultSuccess;
 }
 
-// The reporter's clean-up removes the tools and files the firmware layer
-// knows, and text 21 shows the identities it read.
-void RegisterReporterParts() {
+// The reporter's clean-up resumes the input devices this run suspended and
+// removes the tools and files the firmware layer knows, and text 21 shows
+// the identities it read; the dialog marks the tools' tasks.
+void RegisterLowerLayerParts() {
   core::CleanupHooks& hooks = core::Cleanup();
   hooks.stopAnimation = ui::StopAnimation;
+  hooks.resumeInputDevices = [] { hw::ResumeInputDevices(); };
   hooks.removeStagedTools = firmware::RemoveStagedTools;
   hooks.deleteLeftoverFiles = firmware::DeleteListedFiles;
   const firmware::FirmwareState& state = firmware::Firmware();
   core::ModelMismatch() = {state.CurrentFirmwareIdentity.BiosModelNumber,
                            state.CurrentFirmwareIdentity.BiosPartNumber, state.NewModelNumber,
                            state.NewPartNumber};
+  firmware::TaskMarks() = {ui::ToolTaskStarted, ui::ToolTaskDone};
 }
 
 // Step 9: 1 OK, 2 Cancel, 0 when the box could not be shown.
@@ -93,7 +97,7 @@ uint32_t ReportAnotherUpdate() {
 
 uint32_t RunUpdate(char* commandLine) {
   os::Os().libraries->RestrictLibrarySearch();
-  RegisterReporterParts();
+  RegisterLowerLayerParts();
   // One update at a time on a machine: two flash tools at once would ruin it.
   const os::Claim claim = os::Os().system->ClaimMachineWide(kRunMarkerName);
   if (claim == os::Claim::kHeldElsewhere) return ReportAnotherUpdate();
@@ -114,19 +118,10 @@ uint32_t RunUpdate(char* commandLine) {
   ui::WaitForExtraction();
   if (!ui::Progress().ExtractionSucceeded) return core::ReportResult(core::ResultUnpackFailed);
 
-  if (Sequence().AmiFirmware) {
-    firmware::DeletePhoenixSet32();
-    firmware::DeletePhoenixSet64();
-    return core::ReportResult(kUpdateNotFinished);
-  }
-
-  firmware::ClearImageFileList();
-  std::memset(Sequence().FlashCommandLine, 0, core::kCommandLineSize);
-  std::memset(Sequence().MicomCommandLine, 0, core::kCommandLineSize);
-  if (ParseOptions(Sequence().MicomCommandLine, Sequence().FlashCommandLine, commandLine) !=
-      core::ResultSuccess)
-    return core::ReportResult(core::ResultInvalidOption);
-  return core::ReportResult(kUpdateNotFinished);
+  if (!Sequence().AmiFirmware) return RunPhoenixPath(commandLine);
+  firmware::DeletePhoenixSet32();
+  firmware::DeletePhoenixSet64();
+  return RunAmiPath(commandLine);
 }
 
 }  // namespace app

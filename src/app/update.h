@@ -6,11 +6,6 @@
 
 namespace app {
 
-// The steps after the option parsing, and the AMI path, are not built yet:
-// a run that gets there ends with this code, outside the result table, so
-// that no script takes it for a finished update.
-inline constexpr uint32_t kUpdateNotFinished = 0x800000FF;
-
 // The machine-wide named object a run holds from its start to its end.
 inline constexpr const char* kRunMarkerName = "OrvantaFirmwareUpdate";
 

@@ -15,7 +15,10 @@ e2e_make_image=$native/tests/drivers/make_machine_image
 e2e_print_state=$native/tests/drivers/print_machine_state
 e2e_native_run=$native/tests/e2e/e2e_native_run
 e2e_orvpack=$native/tools/orvpack/orvpack
+e2e_make_scripts=$native/tools/substitute/make_substitute_scripts
 e2e_failed=0
+# The calls of the power-off request, traced when a run sets +relay.
+e2e_relayed='user32.ExitWindowsEx;advapi32.AdjustTokenPrivileges'
 
 e2e_fail() {
   printf 'FAILED: %s\n' "$*"
@@ -49,6 +52,7 @@ e2e_family() {
   for kind in ADDMEM TORQ KMDFMEMIO MEMIOVXD; do orv_wine_quiet sc delete "$kind"; done
   orv_wine_version "$3" OrvantaUpdate.exe
   orv_wine_version "$3" identity_probe.exe
+  orv_wine_quiet reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d "$e2e_relayed" /f
   family_started=$(date +%s.%N)
 }
 
@@ -177,6 +181,35 @@ e2e_read_dialog() {
   tr -d '\r' <"$1/dialog.txt" >"$2" 2>/dev/null
 }
 
+# e2e_power_lines RUN_WINE: the power-off request as the relay trace shows
+# it, in the simulated route's words ("power" lines).
+e2e_power_lines() {
+  tr -d '\r' <"$1" | awk '
+    /^[0-9a-f]+:Call advapi32\.AdjustTokenPrivileges\(/ { print "power shutdown privilege enabled" }
+    /^[0-9a-f]+:Call user32\.ExitWindowsEx\(/ { split($0, a, /[(,)]/); flags = a[2] }
+    /^[0-9a-f]+:Ret  user32\.ExitWindowsEx\(\) retval=00000001/ {
+      printf "power ExitWindowsEx 0x%s: the session ends\n", toupper(flags) }'
+}
+
+# e2e_watch_tool_window DIR: in the background while the updater runs, waits
+# for the flash tool's window "Phoenix Secure WinFlash"; when it shows,
+# pictures it and notes it in DIR/tool-window.txt.
+e2e_watch_tool_window() {
+  (
+    _tries=0
+    while [ ! -s "$1/code.txt" ] && [ $_tries -lt 1200 ]; do
+      if xdotool search --onlyvisible --name '^Phoenix Secure WinFlash$' >/dev/null 2>&1; then
+        orv_screenshot "$1/screenshots/flash-tool-window.png"
+        echo "seen" >"$1/tool-window.txt"
+        exit 0
+      fi
+      _tries=$((_tries + 1))
+      sleep 0.05
+    done
+  ) &
+  e2e_watcher=$!
+}
+
 # e2e_observe DIR: what the Wine run left, in the simulated route's words.
 e2e_observe() {
   _dir=$1
@@ -184,17 +217,26 @@ e2e_observe() {
     sed -n 's/^exit code /exit /p' "$_dir/code.txt" | tr -d '\r'
     [ -f "$_dir/boxes.txt" ] && cat "$_dir/boxes.txt"
     # The updater's standard error reaches the launcher's, which Wine writes
-    # into run.wine (WINEDEBUG=-all keeps Wine's own lines out).
-    tr -d '\r' <"$_dir/run.wine" | grep -v '^[0-9a-f]*:\(trace\|fixme\|warn\|err\):' | sed 's/^/stderr /'
-    [ -f "$temp_host/DebugLog.txt" ] && tr -d '\r' <"$temp_host/DebugLog.txt" | sed 's/^/temp-log /'
-    ls -A "$temp_host" | LC_ALL=C sort | sed 's/^/temp-entry /'
-    _work=$temp_host/__Orvanta_Update
+    # into run.wine (WINEDEBUG=-all keeps Wine's own lines out; the relay
+    # trace's are left out here).
+    tr -d '\r' <"$_dir/run.wine" | grep -v '^[0-9a-f]*:\(trace\|fixme\|warn\|err\):' |
+      grep -v '^[0-9a-f]*:\(Call\|Ret\|Starting\) ' | sed 's/^/stderr /'
+    [ -f "$run_temp_host/DebugLog.txt" ] && tr -d '\r' <"$run_temp_host/DebugLog.txt" | sed 's/^/temp-log /'
+    ls -A "$run_temp_host" | LC_ALL=C sort | sed 's/^/temp-entry /'
+    _work=$run_temp_host/__Orvanta_Update
     [ -f "$_work/DebugLog.txt" ] && tr -d '\r' <"$_work/DebugLog.txt" | sed 's/^/work-log /'
     [ -d "$_work" ] && ls -A "$_work" | LC_ALL=C sort | sed 's/^/work-entry /'
+    [ -f "$_work/ReadRomFile.bin" ] && echo "work-file ReadRomFile.bin $(wc -c <"$_work/ReadRomFile.bin") bytes"
+    [ -f "$e2e_substitutes/substitute-calls.txt" ] &&
+      tr -d '\r' <"$e2e_substitutes/substitute-calls.txt" | sed 's/^/utility /'
+    e2e_power_lines "$_dir/run.wine"
     [ -f "$_dir/identity.txt" ] && tr -d '\r' <"$_dir/identity.txt"
     if [ "$family_kind_now" != none ]; then
       if [ -f "$stage/state-$family_kind_now.bin" ]; then
-        "$e2e_print_state" "$stage/state-$family_kind_now.bin" "$stage/machine.bin" | sed 's/^/state /'
+        # The physical drives the updater asks here are Wine's own, not the
+        # model's: their lines say nothing about the run.
+        "$e2e_print_state" "$stage/state-$family_kind_now.bin" "$stage/machine.bin" | grep -v '^disk ' |
+          sed 's/^/state /'
       else
         echo "state missing"
       fi
@@ -205,7 +247,8 @@ e2e_observe() {
 # e2e_run CASE PACKAGE PATCH [OPTIONS...]: one run of the updater built as
 # PACKAGE with the command line OPTIONS, after a reboot and with %TEMP% and
 # the driver's state emptied, unless E2E_SAME_BOOT=1. PATCH is what this case
-# changes in the profile for the simulated route (JSON object members,
+# changes in the profile for the simulated route and for the substitutes'
+# scripts (JSON object members,
 # possibly empty). Set before the call:
 #   E2E_CANCEL   title of the box answered with Cancel (default none)
 #   E2E_DIALOG   1: picture the progress dialog after the confirmation and
@@ -214,11 +257,13 @@ e2e_observe() {
 #   E2E_LANG     the locale the run sees (default en_US.UTF-8)
 #   E2E_WINEDEBUG  Wine's debug channels for this run (their lines stay in run.wine)
 #   E2E_PARITY   0: the simulated route cannot model this case; no comparison
+#   E2E_TEMP     the TEMP the updater sees (a Windows path on C:, blanks
+#                allowed; default the prefix's own); made empty before the run
+#   E2E_TEMP_MISSING 1: that folder is not made
 #   E2E_IDENTITY 1: after the updater, identity_probe.exe reads the firmware
 #                identity in the same boot ("identity" lines; the simulated
 #                route reads it the same way)
 #   E2E_SETUP    a command run after the reboot, before the updater (in this shell)
-#   E2E_TEMP     the TEMP the updater is given instead of the prefix's (a Windows path)
 # Leaves DIR=$out/$family/CASE with observed.txt, native.txt, screenshots/ and
 # start/, the empty folder the updater is started in.
 e2e_run() {
@@ -227,23 +272,35 @@ e2e_run() {
   dir=$out/$family/$_case
   mkdir -p "$dir/screenshots"
   family_kind_now=${E2E_KIND:-$family_kind}
+  run_temp_win=${E2E_TEMP:-$temp_win}
+  run_temp_host=$WINEPREFIX/drive_c/$(printf '%s' "${run_temp_win#C:\\}" | tr '\\' '/')
   if [ "${E2E_SAME_BOOT:-0}" != 1 ]; then
     e2e_reboot
-    rm -rf "$temp_host"
+    rm -rf "$temp_host" "$run_temp_host"
     mkdir -p "$temp_host"
+    [ "${E2E_TEMP_MISSING:-0}" = 1 ] || mkdir -p "$run_temp_host"
   fi
   rm -f "$stage"/state-*.bin
   [ -n "${E2E_SETUP:-}" ] && eval "$E2E_SETUP"
+  # The substitutes' scripts from the profile as this case patches it; their
+  # record starts empty.
+  e2e_substitutes=$stage/substitutes
+  rm -rf "$e2e_substitutes"
+  mkdir -p "$e2e_substitutes"
+  "$e2e_make_scripts" "$family_profile" "$e2e_substitutes" "{$_patch}" >/dev/null ||
+    e2e_fail "$family/$_case: no substitute scripts"
   _lang=${E2E_LANG:-en_US.UTF-8}
-  _env=${E2E_TEMP:+-e TEMP=$E2E_TEMP}
   _started=$(date +%s.%N)
+  e2e_watch_tool_window "$dir"
   mkdir -p "$dir/start"
-  (cd "$dir/start" && WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG} LANG=$_lang LC_ALL=$_lang \
-    exec wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/code.txt")" -t 120000 $_env \
-    "$_package" "$@" >"$dir/run.wine" 2>&1) &
+  (cd "$dir/start" && ORV_SUBSTITUTE_DIR='C:\orvanta-test\substitutes' \
+    WINEDEBUG=${E2E_WINEDEBUG:-$WINEDEBUG},+relay LANG=$_lang LC_ALL=$_lang \
+    exec wine "$programs/launcher.exe" -o "$(orv_winpath "$dir/code.txt")" -t 120000 \
+    -e "TEMP=$run_temp_win" "$_package" "$@" >"$dir/run.wine" 2>&1) &
   _run=$!
   e2e_answer_boxes "$dir" "${E2E_CANCEL:-}" "${E2E_DIALOG:-0}"
   wait $_run
+  wait $e2e_watcher
   if [ "${E2E_IDENTITY:-0}" = 1 ]; then
     wine "$programs/identity_probe.exe" "$(orv_winpath "$dir/identity.txt")" >"$dir/identity.wine" 2>&1 ||
       e2e_fail "$family/$_case: identity_probe.exe: $(tr -d '\r' <"$dir/identity.wine")"
@@ -256,7 +313,7 @@ e2e_run() {
   [ -n "${E2E_CANCEL:-}" ] && _answers="\"messageBoxes\": [{\"titleContains\": \"${E2E_CANCEL}\", \"answer\": \"Cancel\"}],"
   _language=0x0409
   case $_lang in fr_FR*) _language=0x040C ;; de_DE*) _language=0x0407 ;; esac
-  _wine="\"environment\": {\"TEMP\": \"$(e2e_json "${E2E_TEMP:-$temp_win}")\"},
+  _wine="\"environment\": {\"TEMP\": \"$(e2e_json "$run_temp_win")\"},
     \"power\": {\"acLine\": 1, \"battery\": 255}, $_answers
     \"windows\": {\"wow64\": $family_wow64, \"language\": \"$_language\"}"
   _identity=""

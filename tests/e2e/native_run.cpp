@@ -137,6 +137,14 @@ int main(int argc, char** argv) {
     PrintEntries(notebook, temp, "temp-entry");
     PrintLog(notebook, work + "\\DebugLog.txt", "work-log");
     PrintEntries(notebook, work, "work-entry");
+    std::string dump;
+    if (notebook.files().Get(work + "\\ReadRomFile.bin", &dump))
+      std::printf("work-file ReadRomFile.bin %zu bytes\n", dump.size());
+    // What the substitutes record, and the power-off request as Wine's relay
+    // trace shows it.
+    for (const char* kind : {"utility", "power"})
+      for (const std::string& line : notebook.transcript().Of(kind))
+        std::printf("%s %s\n", kind, line.c_str());
     for (const std::string& line : identityLines) std::printf("identity %s\n", line.c_str());
 
     if (withState) {
@@ -148,7 +156,9 @@ int main(int argc, char** argv) {
               machine_file::Kind::kState, &state, &error))
         return Fail(error);
       std::istringstream lines(machine_tools::DescribeState(state, &image));
-      for (std::string line; std::getline(lines, line);) std::printf("state %s\n", line.c_str());
+      // As the Wine route, without the physical drives (Wine's own there).
+      for (std::string line; std::getline(lines, line);)
+        if (!line.starts_with("disk ")) std::printf("state %s\n", line.c_str());
     }
   }
   return 0;

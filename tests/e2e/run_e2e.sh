@@ -36,10 +36,19 @@ done
 rm -rf "$out"
 mkdir -p "$out"
 all_started=$(date +%s.%N)
-# A run that reaches the end of what the updater does today (the option
-# parsing, or the AMI branch) ends with this code, so no script takes it for
-# a finished update.
-unfinished=0x800000FF
+
+# A whole update to its power-off request: exit 0 (the end Wine gives a
+# program with a window when the session ends), "Update Complete", the
+# request in the relay trace, the tool's window seen while it ran and never
+# closed by the progress dialog's watcher.
+expect_whole_update() {
+  e2e_expect "exit 0x00000000" \
+    "box [Update Complete] The program will turn the system off, and then turn it on again in a few seconds. (type 0x40, owner dialog, answer 1)" \
+    "power ExitWindowsEx 0x00000008: the session ends"
+  [ "${1:-}" = ami ] && return 0
+  e2e_expect "utility SWinFlash: window \"Phoenix Secure WinFlash\" shown until the end"
+  [ -f "$dir/tool-window.txt" ] || e2e_fail "$family/${dir##*/}: the flash tool's window was not seen"
+}
 
 # The identity the Phoenix families' firmware shows the updater
 # (profiles/smbios/notebook-900x3c.bin and the maker's blocks): read on Wine
@@ -50,6 +59,10 @@ expect_phoenix_identity() {
     "identity PurchaseDate: 2012-03-14" "identity SystemSerial: HQ8A91BC300123Y" \
     "identity BiosFlag: FLAG=0x0412"
 }
+
+# What the DMI step appends to the flash tool's command line for that
+# identity (its Bios Flag's fourth letter is neither 'A' nor 'B').
+dmi_arguments='/MODE=3 /DO0:FLAA=0x0412 /DO1:2012-03-14 /DSS:HQ8A91BC300123Y'
 
 # The memory requests of the identity read in the TORQ driver's log: the
 # 64 KiB searches of the BIOS area and the walk's two-byte reads of the
@@ -65,6 +78,11 @@ expect_walk_requests() {
 payload=$out/payload
 "$source_root/tools/demo/make-payload.sh" "$payload" "$windows" >/dev/null || exit 1
 cmp -s "$payload/AddMem.sys" "$drivers/ADDMEM.SYS" || { echo "FAILED: the payload lacks the test ADDMEM driver"; exit 1; }
+# Windows never loads msvcrt.dll from beside a program (a known DLL). Wine
+# does, even with an override, and the demo's placeholder of that name in
+# the work directory would keep every tool from starting (its user32 needs
+# the real one): the packages here carry the other runtime files only.
+rm "$payload/msvcrt.dll"
 updater=$windows/src/os/win32/OrvantaUpdate.exe
 # package NAME FLAGS PAYLOAD: packages/NAME/OrvantaUpdate.exe (Wine's
 # per-program version setting goes by the file name).
@@ -89,6 +107,21 @@ mkdir -p "$out/payload-fr"
 cp "$payload"/* "$out/payload-fr/"
 cp "$payload/ConResEn.dll" "$out/payload-fr/ConResFr.dll"
 package french FlashLastArea "$out/payload-fr"
+# A controller of another vendor needs a MICOM image; AMI firmware needs
+# "bios.rom" (a "$FID" record for part BA2, version 815) instead of the
+# Phoenix image.
+mkdir -p "$out/payload-micom" "$out/payload-ami"
+cp "$payload"/* "$out/payload-micom/"
+printf 'MICOM image' >"$out/payload-micom/K0123.bin"
+package micom 'FlashLastArea|SkipCheckPower' "$out/payload-micom"
+cp "$payload"/* "$out/payload-ami/"
+rm "$out/payload-ami/R0123.WPH"
+{
+  head -c 4096 /dev/zero | tr '\0' '\377'
+  printf '$FID\004?\001\002\003BA2%40s815     ' ''
+  head -c 4096 /dev/zero | tr '\0' '\377'
+} >"$out/payload-ami/BIOS.ROM"
+package ami 'FlashLastArea|SkipCheckPower' "$out/payload-ami"
 
 # Byte surgery on the ready package: the archive starts at the offset in the
 # DOS header (bytes 40..43); after its 12-byte header comes the first member
@@ -121,15 +154,39 @@ hold_in_temp() {
   while [ ! -e "$temp_host/$1" ] && [ "$_tries" -gt 0 ]; do sleep 0.1; _tries=$((_tries - 1)); done
 }
 
-# ---- Windows 7, 64-bit: TORQ with the 17-byte layout, and the start-up cases.
+# ---- Windows 7, 64-bit: TORQ with the 17-byte layout, the start-up cases,
+# the flash tool's refusals and read-BIOS mode.
 if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" TORQ torq; then
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
   expect_phoenix_identity
   grep -q '^box \[Warning\]  - This program updates .* (type 0x41, owner none, answer 1)$' "$dir/observed.txt" ||
     e2e_fail "win7-64/matrix: no OK/Cancel confirmation with the information icon"
-  e2e_expect "exit $unfinished" "work-entry R0123.WPH" "work-entry SWinFlash_64.exe"
+  # The whole update: the 64-bit tool under its working name, the image it
+  # was given, the vendor-'M' controller armed through its mailbox; nothing
+  # left in the work directory but the log.
+  expect_whole_update
+  e2e_expect "work-log Step 08" "work-entry DebugLog.txt" "utility SWinFlash: bios.wph: flash-area table with 9 entries" \
+    "utility SWinFlash: command line \"$temp_win\\__Orvanta_Update\\SWinFlash\" bios.wph /P /BBL $dmi_arguments" \
+    "utility SWinFlash: working directory $temp_win\\__Orvanta_Update"
+  e2e_expect_not "^work-entry R0123.WPH" "^work-entry SWinFlash"
   expect_walk_requests
   e2e_driver_checks nt_torq
+
+  # The flash tool refuses the model and leaves newSys.bin: text 21 with the
+  # installed and the new identity; then the date.
+  e2e_run refused_model "$pkg_ready" '"utilities": {"SWinFlash": {"exitCode": -120, "newSys": {"model": "NP9X", "part": "ABC"}}}'
+  e2e_expect "exit 0x80000008" "utility SWinFlash: exit -120" "utility SWinFlash: left newSys.bin" \
+    "box [Fail : Model(Bios Part Number)] The BIOS/MICOM model to be updated is different.\\n\\nCheck the program.\\n\\n Current Model (BIOS Part Number) : NP90(BA4)\\n\\n     New Model (BIOS Part Number) : NP9X(ABC) (type 0x10, owner dialog, answer 1)"
+  e2e_expect_not "^power " "^work-entry newSys.bin" "^work-entry bios.wph"
+  e2e_run refused_date "$pkg_ready" '"utilities": {"SWinFlash": {"exitCode": -110}}'
+  e2e_expect "exit 0x80000013" "utility SWinFlash: exit -110"
+  grep -q '^box \[Fail : Bios Date\] ' "$dir/observed.txt" || e2e_fail "win7-64/refused_date: no \"Fail : Bios Date\""
+
+  # Read-BIOS mode: the top megabyte through TORQ, nothing flashed, no message.
+  e2e_run read_bios "$pkg_ready" '' /READ_BIOS
+  e2e_expect "exit 0x00000000" "work-file ReadRomFile.bin 1048576 bytes"
+  e2e_expect_not "^utility " "^power " "^work-log Step"
+  [ "$(grep -c '^box ' "$dir/observed.txt")" = 1 ] || e2e_fail "win7-64/read_bios: a box besides the confirmation"
 
   # Cancel at the confirmation: exit 0, nothing extracted.
   E2E_CANCEL=Warning e2e_run cancel "$pkg_ready" ''
@@ -183,7 +240,7 @@ if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" T
 
   # A TEMP that names a missing folder: nothing is written anywhere, not even
   # into the folder the package was started from.
-  E2E_TEMP='C:\gone' E2E_KIND=none e2e_run missing_temp "$pkg_ready" '"fileSystem": {"createTemp": false}'
+  E2E_TEMP='C:\gone' E2E_TEMP_MISSING=1 E2E_KIND=none e2e_run missing_temp "$pkg_ready" '"fileSystem": {"createTemp": false}'
   e2e_expect "exit 0x8000000F" "box [Fail : Directory] Fail to create directory. (type 0x10, owner none, answer 1)"
   [ -z "$(ls -A "$dir/start")" ] || e2e_fail "win7-64/missing_temp: left in the start folder: $(ls -A "$dir/start")"
 
@@ -232,7 +289,9 @@ if e2e_family win7-32 win32 win7 "$source_root/profiles/win7-x86-phoenix.json" T
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
   expect_phoenix_identity
   # The 9-byte layout: the driver, asking the caller's width, refuses the 17-byte one.
-  e2e_expect "exit $unfinished" "state refused torq=0 kmdfmemio=0 addmem=0 memiovxd=0"
+  expect_whole_update
+  e2e_expect "state refused torq=0 kmdfmemio=0 addmem=0 memiovxd=0" \
+    "utility SWinFlash: command line \"$temp_win\\__Orvanta_Update\\SWinFlash\" bios.wph /P /BBL $dmi_arguments"
   expect_walk_requests
   e2e_driver_checks nt_torq
   family_driver=none E2E_KIND=none e2e_run no_driver "$pkg_ready" '"drivers": {"torq": false}'
@@ -245,7 +304,7 @@ fi
 # shows "Driver Load Fail".
 if e2e_family vista win64 vista "$source_root/profiles/vista-x64-phoenix.json" KMDFMEMIO kmdfmemio; then
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
-  e2e_expect "exit $unfinished"
+  expect_whole_update
   expect_phoenix_identity
   e2e_driver_checks nt_kmdfmemio
   family_driver=none E2E_KIND=none e2e_run no_driver_silent "$pkg_silent" '"drivers": {"kmdfmemio": false}'
@@ -256,10 +315,21 @@ fi
 
 # ---- Windows XP, 32-bit, AMI firmware: the updater installs ADDMEM itself.
 if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; then
+  # The whole AMI update: the AFU tool of XP's width with "bios.rom", the
+  # SMI and HID lines, the vendor-'M' controller armed through its mailbox.
+  e2e_run ami "$pkg_ami" '' /MFORCE
+  expect_whole_update ami
+  e2e_expect "work-log After HID Enable" "work-entry DebugLog.txt" "temp-entry AddMem.sys" \
+    "utility AFUWIN: command line \"$temp_win\\__Orvanta_Update\\afuwin\" bios.rom /p /b /n /e /r" \
+    "utility AFUWIN: bios.rom: 8252 bytes"
+
+  # A package without "bios.rom": refused before any tool runs. The
+  # reporter's clean-up: the AMI set and the language modules go, the
+  # Phoenix image (no list names it on this path) stays.
   e2e_run matrix "$pkg_ready" ''
-  e2e_expect "exit $unfinished" "temp-entry AddMem.sys" "temp-entry ConResEn_ami.dll"
-  # The code outside the table gets the reporter's clean-up: the AMI set and
-  # the language modules go, the image stays.
+  e2e_expect "exit 0x8000000B" "temp-entry AddMem.sys" "temp-entry ConResEn_ami.dll" \
+    "box [Fail : Bios File] Invalid BIOS file. (type 0x10, owner dialog, answer 1)"
+  e2e_expect_not "^utility "
   e2e_expect_not "^work-entry SWinFlash_32.exe" "^work-entry SWinFlash_64.exe" "^work-entry AFUWIN.exe" \
     "^work-entry ConResEn_ami.dll"
   e2e_expect "work-entry R0123.WPH"
@@ -271,7 +341,7 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
   # Same boot: the driver still runs, its file is locked; the second run uses
   # it as it is (the machine's request log goes on counting).
   E2E_SAME_BOOT=1 E2E_PARITY=0 E2E_WINEDEBUG=-all,+service e2e_run same_boot "$pkg_ready" ''
-  e2e_expect "exit $unfinished" "temp-entry AddMem.sys"
+  e2e_expect "exit 0x8000000B" "temp-entry AddMem.sys"
   grep -q ':trace:service:\(CreateServiceW\|DeleteService\) ' "$dir/run.wine" &&
     e2e_fail "xp/same_boot: the running driver's service was touched"
   total=$(sed -n 's/^state log total=\([0-9]*\) .*/\1/p' "$dir/observed.txt")
@@ -287,7 +357,7 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
   orv_wine_quiet sc create ADDMEM type= kernel binPath= 'C:\orvanta-test\old\ADDMEM.SYS'
   E2E_SAME_BOOT=1 E2E_WINEDEBUG=-all,+service e2e_run stale "$pkg_ready" \
     '"drivers": {"addmem": {"registered": "C:\\orvanta-test\\old\\ADDMEM.SYS", "running": false}}'
-  e2e_expect "exit $unfinished"
+  e2e_expect "exit 0x8000000B"
   orv_wine_quiet reg query 'HKLM\System\CurrentControlSet\Services\ADDMEM' /v ImagePath
   tr -d '\r' <"$WINEPREFIX/.orv-quiet.log" >"$dir/service.txt"
   grep -qi 'Temp\\ADDMEM.SYS' "$dir/service.txt" || e2e_fail "xp/stale: ADDMEM still registered elsewhere: $(cat "$dir/service.txt")"
@@ -323,7 +393,7 @@ if e2e_family xp win32 winxp "$source_root/profiles/xp-ami.json" none addmem; th
 
   # The AMI values the updater reads, through the ADDMEM it installed.
   E2E_IDENTITY=1 e2e_run identity "$pkg_ready" ''
-  e2e_expect "exit $unfinished" "identity firmware: AMI" "identity AmiBiosVersion: 815" \
+  e2e_expect "exit 0x8000000B" "identity firmware: AMI" "identity AmiBiosVersion: 815" \
     "identity BiosPartNumber: BA2"
   e2e_family_end
 fi
@@ -331,7 +401,8 @@ fi
 # ---- Windows 10, 64-bit: ADDMEM by the updater, as on XP.
 if e2e_family win10 win64 win10 "$source_root/profiles/win10-x64-phoenix.json" none addmem; then
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
-  e2e_expect "exit $unfinished" "temp-entry AddMem.sys" "work-entry SWinFlash_64.exe"
+  expect_whole_update
+  e2e_expect "temp-entry AddMem.sys"
   expect_phoenix_identity
   e2e_family_end
 fi
@@ -339,12 +410,31 @@ fi
 # ---- Windows 98: MEMIO.VXD, opened the 9x way.
 if e2e_family win98 win32 win98 "$source_root/profiles/win98-phoenix.json" MEMIOVXD memiovxd; then
   E2E_IDENTITY=1 e2e_run matrix "$pkg_ready" '' /BBL
-  e2e_expect "exit $unfinished"
+  expect_whole_update
+  # No shutdown privilege on the 9x family.
+  e2e_expect_not "^power shutdown privilege"
   expect_phoenix_identity
   e2e_driver_checks nt_memiovxd
   cp "$programs/driver_client.exe" "$programs/driver_client_win98.exe"
   orv_wine_version win98 driver_client_win98.exe
   e2e_driver_checks win9x_memiovxd "$programs/driver_client_win98.exe"
+  e2e_family_end
+fi
+
+# ---- Windows XP, 32-bit, Phoenix firmware, under XP's own TEMP (blanks in
+# its path): a controller of another vendor, so the MICOM tool runs too and
+# the power-on is armed by EC RAM 0xE887. A program planted where an unquoted
+# tool path would lead must not start.
+if e2e_family xp-phoenix win32 winxp "$source_root/profiles/xp-phoenix.json" none addmem; then
+  cp "$payload/WinUpV01_10.exe" "$WINEPREFIX/drive_c/Documents.exe"
+  E2E_TEMP='C:\Documents and Settings\tech\Local Settings\Temp' e2e_run whole "$pkg_micom" '' /MFORCE
+  rm -f "$WINEPREFIX/drive_c/Documents.exe"
+  expect_whole_update
+  e2e_expect "work-entry DebugLog.txt" \
+    "utility SWinFlash: working directory C:\\Documents and Settings\\tech\\Local Settings\\Temp\\__Orvanta_Update" \
+    "utility WinUpV01_10: command line \"C:\\Documents and Settings\\tech\\Local Settings\\Temp\\__Orvanta_Update\\WinUpV01_10\" kbc.bin /FORCE /FORCE" \
+    "utility WinUpV01_10: kbc.bin: 11 bytes" "utility WinUpV01_10: exit 0"
+  e2e_expect_not "^utility Documents"
   e2e_family_end
 fi
 

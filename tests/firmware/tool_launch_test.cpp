@@ -100,10 +100,13 @@ TEST_F(ToolLaunch, AProcessCommandLineThatDoesNotFitIsRefused) {
     const std::string command = "WinUpV01_10 " + std::string(total - fixed, 'x');
     const ToolRun run = firmware::LaunchTool(ToolTask::kFlashMicom, command.c_str());
     const bool fits = total < firmware::kProcessCommandLineSize;
-    EXPECT_EQ(run.ending, fits ? ToolRun::Ending::kExited : ToolRun::Ending::kRefused) << total;
+    EXPECT_EQ(run.ending, fits ? ToolRun::Ending::kExited : ToolRun::Ending::kTooLong) << total;
+    EXPECT_EQ(run.length, fits ? 0u : total) << total;
     EXPECT_EQ(transcript().Of("process").size(), fits ? 1u : 0u) << total;
   }
-  EXPECT_NE(Log().find("\r\nBios command refused : " + work_ + "WinUpV01_10 xxx"),
+  EXPECT_NE(Log().find("\r\nBios command too long : 512 characters, at most 511\r\n"
+                       "Bios command refused : " +
+                       work_ + "WinUpV01_10 xxx"),
             std::string::npos);
   EXPECT_EQ(g_marks, std::vector<std::string>{"micom started"});
 }
@@ -133,6 +136,11 @@ TEST_F(ToolLaunch, EachEndingIsToldApartAndLogged) {
        0, 193, "Bios command not started : error 193"},
       {"unreadable", R"({"SWinFlash": {"exitCodeUnreadable": true}})", "MZ",
        ToolRun::Ending::kExitCodeUnknown, 0, 6, "Bios command exit code unknown : error 6"},
+      {"libraries missing", R"({"SWinFlash": {"exitCode": "0xC0000135"}})", "MZ",
+       ToolRun::Ending::kEndedBySystem, static_cast<int32_t>(0xC0000135), 0,
+       "Bios command ended by the system : 0xC0000135"},
+      {"a code of its own", R"({"SWinFlash": {"exitCode": "0xE0000001"}})", "MZ",
+       ToolRun::Ending::kExited, static_cast<int32_t>(0xE0000001), 0, ""},
   };
   for (const Ending& c : cases) {
     Prepare(std::string(R"({"utilities": )") + c.utilities + "}");

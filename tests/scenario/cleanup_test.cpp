@@ -45,17 +45,16 @@ INSTANTIATE_TEST_SUITE_P(Runs, ReporterCleanup,
                                          core::ResultInvalidOption,
                                          {"PhlashNT_32.sys", "PhlashNT_64.sys", "R0123.WPH",
                                           "SWinFlash_32.exe", "SWinFlash_64.exe"}},
-                             CleanupCase{"the end of the Phoenix path today",
-                                         "win7-x64-phoenix",
+                             CleanupCase{"a password-protected disk after the staging",
+                                         "win7-hdd-password",
                                          "/BBL",
-                                         app::kUpdateNotFinished,
-                                         {"PhlashNT_32.sys", "PhlashNT_64.sys", "R0123.WPH",
-                                          "SWinFlash_32.exe", "SWinFlash_64.exe"}},
-                             CleanupCase{"the end of the AMI path today",
+                                         core::ResultHddPassword,
+                                         {"DebugLog.txt", "R0123.WPH"}},
+                             CleanupCase{"an AMI package without bios.rom",
                                          "xp-ami",
                                          "",
-                                         app::kUpdateNotFinished,
-                                         {"R0123.WPH"}}));
+                                         core::ResultBiosFile,
+                                         {"DebugLog.txt", "R0123.WPH"}}));
 
 }  // namespace
 }  // namespace scenario

@@ -35,7 +35,7 @@ class LanguageTest : public ScenarioTest {};
 TEST_F(LanguageTest, GermanAustriaLoadsTheGermanLibrary) {
   BootProfile("win7-x64-phoenix", R"({"windows": {"language": "0x0C07"}})");
   InstallPackage(core::FlashLastArea, ReleaseMembers());
-  EXPECT_EQ(RunUpdate(), app::kUpdateNotFinished);
+  EXPECT_EQ(RunUpdate(), core::ResultSuccess);
   EXPECT_GE(Find(std::string("library: load ") + kTemp + "\\ConResGr.dll as data"), 0);
   EXPECT_TRUE(files().Exists(std::string(kTemp) + "\\ConResGr.dll"));
   EXPECT_FALSE(files().Exists(std::string(kTemp) + "\\ConResEn.dll"));
@@ -59,7 +59,7 @@ TEST_F(LanguageTest, ALibraryThatCannotBeLoadedIsReportedAndTheOwnTextsServe) {
   std::vector<Member> members = ReleaseMembers();
   members[0] = Gzipped("ConResEn.dll", "not a library");
   InstallPackage(core::FlashLastArea, members);
-  EXPECT_EQ(RunUpdate(), app::kUpdateNotFinished);
+  EXPECT_EQ(RunUpdate(), core::ResultSuccess);
   const auto boxes = Lines("messagebox");
   ASSERT_GE(boxes.size(), 2u);
   EXPECT_EQ(boxes[0], "[Fail : Dll] Fail To Load Dll (type 0x10, owner none, answer 1)");

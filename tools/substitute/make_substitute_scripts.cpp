@@ -1,9 +1,10 @@
-// make_substitute_scripts PROFILE.json FOLDER: writes FOLDER/NAME.script
-// for each entry of the profile's "utilities" section, the scripts the
-// substitute programs run by under Wine (the simulated notebook reads the
-// same entries), and prints "start-fails NAME" for each utility the
-// profile says cannot be started: the harness then ships NAME.exe as a
-// file that is not a program.
+// make_substitute_scripts PROFILE.json FOLDER [PATCH_JSON]: writes
+// FOLDER/NAME.script for each entry of the profile's "utilities" section
+// (PATCH_JSON merged into the profile first, as the simulated route of an
+// end-to-end run merges it), the scripts the substitute programs run by
+// under Wine (the simulated notebook reads the same entries), and prints "start-fails NAME" for
+// each utility the profile says cannot be started: the harness then ships NAME.exe as a file that
+// is not a program.
 #include <cstdio>
 #include <stdexcept>
 
@@ -12,8 +13,8 @@
 #include "os/sim/utility_profile.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_substitute_scripts PROFILE.json FOLDER\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: make_substitute_scripts PROFILE.json FOLDER [PATCH_JSON]\n");
     return 2;
   }
   sim::Profile profile;
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
+    if (argc == 4) profile.json.merge_patch(nlohmann::json::parse(argv[3]));
     for (const auto& [name, setup] : sim::ReadUtilitySetups(profile.json)) {
       const std::string path = std::string(argv[2]) + "/" + name + ".script";
       if (!sim::WriteHostFile(path, std::string(setup.script.begin(), setup.script.end()))) {

@@ -96,20 +96,52 @@ bool ParseProfile(const std::string& text, Profile* p, std::string* error) {
   }
 }
 
-bool LoadProfile(const std::string& path, Profile* profile, std::string* error) {
+namespace {
+
+// A chain of profiles that extend one another ends within this many.
+constexpr int kExtendsDepth = 8;
+
+// The profile file's JSON with the profiles it extends merged beneath it.
+bool ReadProfileJson(const std::filesystem::path& path, int depth, nlohmann::json* json,
+                     std::string* error) {
   std::string text;
-  if (!ReadHostFile(path, &text)) {
-    *error = "cannot open profile " + path;
+  if (!ReadHostFile(path.string(), &text)) {
+    *error = "cannot open profile " + path.string();
     return false;
   }
-  if (!ParseProfile(text, profile, error)) return false;
-  // The files a profile names are found beside it.
-  if (!profile->json.contains("folder")) {
-    std::error_code ignored;
-    profile->json["folder"] =
-        std::filesystem::absolute(std::filesystem::path(path).parent_path(), ignored).string();
+  nlohmann::json own = nlohmann::json::parse(text, nullptr, false);
+  if (own.is_discarded()) {
+    *error = "profile " + path.string() + " is not JSON";
+    return false;
   }
+  if (!own.is_object() || !own.contains("extends")) {
+    // The files a profile names are found beside the profile at the root of
+    // the chain, unless one gives its own folder.
+    if (own.is_object() && !own.contains("folder")) {
+      std::error_code ignored;
+      own["folder"] = std::filesystem::absolute(path.parent_path(), ignored).string();
+    }
+    *json = std::move(own);
+    return true;
+  }
+  if (depth >= kExtendsDepth || !own["extends"].is_string()) {
+    *error = "profile " + path.string() + ": \"extends\" must name a profile, at most " +
+             std::to_string(kExtendsDepth) + " deep";
+    return false;
+  }
+  const std::filesystem::path base = path.parent_path() / own["extends"].get<std::string>();
+  if (!ReadProfileJson(base, depth + 1, json, error)) return false;
+  own.erase("extends");
+  json->merge_patch(own);
   return true;
+}
+
+}  // namespace
+
+bool LoadProfile(const std::string& path, Profile* profile, std::string* error) {
+  nlohmann::json json;
+  if (!ReadProfileJson(path, 0, &json, error)) return false;
+  return ParseProfile(json.dump(), profile, error);
 }
 
 }  // namespace sim

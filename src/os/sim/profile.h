@@ -59,7 +59,9 @@ struct Profile {
 // False with `*error` set when the text is not a valid profile.
 bool ParseProfile(const std::string& text, Profile* profile, std::string* error);
 // As ParseProfile, with the file's folder as the profile's "folder" (where
-// the files it names are found) unless the profile gives one.
+// the files it names are found) unless the profile gives one. A profile
+// with "extends" (a profile file beside it) is that profile with its own
+// fields merged over it as a JSON merge patch.
 bool LoadProfile(const std::string& path, Profile* profile, std::string* error);
 
 }  // namespace sim

@@ -80,7 +80,12 @@ std::string SimProcesses::FindProgram(const std::string& commandLine) {
     std::string name = commandLine.substr(candidates[i].start, candidates[i].length);
     if (!HasExtension(name)) name += ".exe";
     const std::string path = files_->FullPath(name);
-    if (files_->Exists(path) && !files_->IsDirectory(path)) return path;
+    if (!files_->Exists(path) || files_->IsDirectory(path)) continue;
+    // The program knows itself by the file's own name, in its stored letter
+    // case (as Wine reports it), whatever case the command line used.
+    std::vector<std::string> stored;
+    files_->Enumerate(path, &stored);
+    return stored.size() == 1 ? path.substr(0, path.find_last_of('\\') + 1) + stored[0] : path;
   }
   return {};
 }

@@ -21,8 +21,8 @@ class SimProcesses : public os::Processes {
                                 const std::string& workingDirectory) override;
 
  private:
-  // The full path of the program file the command line names; empty when
-  // no candidate exists as a file.
+  // The full path of the program file the command line names, its file
+  // name as stored; empty when no candidate exists as a file.
   std::string FindProgram(const std::string& commandLine);
 
   Profile* profile_;
