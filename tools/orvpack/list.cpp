@@ -22,6 +22,8 @@ int RunList(const Arguments& args) {
               static_cast<unsigned>(facts.offset));
   std::printf("flags word:     %s\n", DescribeFlagsWord(facts.flags).c_str());
   std::printf("members:        %d\n", static_cast<int>(facts.count));
+  if (facts.signature.offset != 0)
+    std::printf("signature:      %s\n", DescribeSignature(facts.signature).c_str());
   if (facts.count > 0)
     std::printf("%5s %12s %12s %-8s %-6s %s\n", "#", "stored", "extracted", "CRC-32", "data",
                 "name");
@@ -48,7 +50,7 @@ int RunList(const Arguments& args) {
       status = kExitFaults;
     return true;
   });
-  const std::string fault = ChainFault(chain, facts);
+  const std::string fault = ChainFault(file, chain, facts);
   if (!fault.empty()) {
     std::printf("%s\n", fault.c_str());
     if (status == kExitOk) status = kExitFaults;

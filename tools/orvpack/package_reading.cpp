@@ -18,7 +18,7 @@ std::string MemberLabel(const MemberEntry& entry) {
   return "member " + std::to_string(entry.index + 1) + " \"" + entry.printableName + "\"";
 }
 
-std::string ChainFault(const ChainResult& chain, const PackageFacts& facts) {
+std::string ChainFault(HostFile& file, const ChainResult& chain, const PackageFacts& facts) {
   switch (chain.end) {
     case ChainEnd::kTruncated:
       return "the file ends inside " + MemberLabel(chain.last) + " (record at offset " +
@@ -30,6 +30,9 @@ std::string ChainFault(const ChainResult& chain, const PackageFacts& facts) {
     case ChainEnd::kComplete:
       break;
   }
+  // A package signed after it was built ends in its certificate table.
+  if (facts.signature.offset != 0)
+    return SignaturePlacementFault(file, facts.signature, chain.endPosition, facts.fileSize);
   if (facts.count > 0 && chain.endPosition != facts.fileSize)
     return std::to_string(facts.fileSize - chain.endPosition) +
            " bytes follow the last member: the record chain ends before the file";

@@ -18,8 +18,9 @@ bool OpenForCommand(const std::string& command, const std::string& path, HostFil
 std::string MemberLabel(const MemberEntry& entry);
 
 // How the chain of records ended, when it did not end as it should (empty
-// otherwise): truncation, a negative size, bytes after the last member.
-std::string ChainFault(const ChainResult& chain, const PackageFacts& facts);
+// otherwise): truncation, a negative size, bytes after the last member
+// other than a code signature placed as signing tools place it.
+std::string ChainFault(HostFile& file, const ChainResult& chain, const PackageFacts& facts);
 
 // "gzip", "stored (not gzip: copied unchanged)" or "empty".
 const char* KindText(DecodedMember::Kind kind);

@@ -76,7 +76,7 @@ int RunVerify(const Arguments& args) {
     return true;
   });
   if (status != kExitOk) return status;
-  const std::string chainFault = ChainFault(chain, facts);
+  const std::string chainFault = ChainFault(file, chain, facts);
   if (!chainFault.empty()) fault(chainFault);
   if (faults != 0) {
     std::printf("%s: %d fault%s\n", path.c_str(), faults, faults == 1 ? "" : "s");
@@ -85,6 +85,9 @@ int RunVerify(const Arguments& args) {
   std::printf("%s: OK: %d members (%d gzip, %d stored, %d empty), flags %s\n", path.c_str(),
               static_cast<int>(facts.count), gzip, stored, empty,
               DescribeFlagsWord(facts.flags).c_str());
+  if (facts.signature.offset != 0)
+    std::printf("%s: signed after the archive: %s\n", path.c_str(),
+                DescribeSignature(facts.signature).c_str());
   return kExitOk;
 }
 
