@@ -11,6 +11,8 @@
 #include "core/messages.h"
 #include "core/results.h"
 #include "core/shared_state.h"
+#include "firmware/file_lists.h"
+#include "firmware/firmware_state.h"
 #include "firmware/tool_files.h"
 #include "hw/driver_loading.h"
 #include "hw/hardware_state.h"
@@ -53,6 +55,19 @@ core::ResultCode ReadPackageHeader() {
   return core::ResultSuccess;
 }
 
+// The reporter's clean-up removes the tools and files the firmware layer
+// knows, and text 21 shows the identities it read.
+void RegisterReporterParts() {
+  core::CleanupHooks& hooks = core::Cleanup();
+  hooks.stopAnimation = ui::StopAnimation;
+  hooks.removeStagedTools = firmware::RemoveStagedTools;
+  hooks.deleteLeftoverFiles = firmware::DeleteListedFiles;
+  const firmware::FirmwareState& state = firmware::Firmware();
+  core::ModelMismatch() = {state.CurrentFirmwareIdentity.BiosModelNumber,
+                           state.CurrentFirmwareIdentity.BiosPartNumber, state.NewModelNumber,
+                           state.NewPartNumber};
+}
+
 // Step 9. A box that cannot be shown answers 0: that is no consent.
 bool Confirmed() {
   return core::ShowMessage(core::box::kConfirm, core::LoadText(38),
@@ -63,7 +78,7 @@ bool Confirmed() {
 
 uint32_t RunUpdate(char* commandLine) {
   os::Os().libraries->RestrictLibrarySearch();
-  core::Cleanup().stopAnimation = ui::StopAnimation;
+  RegisterReporterParts();
   if (core::ResultCode code = StartUp()) return core::ReportResult(code);
   SelectResources();
   if (core::ResultCode code = ReadPackageHeader()) return core::ReportResult(code);
@@ -82,6 +97,7 @@ uint32_t RunUpdate(char* commandLine) {
     return core::ReportResult(kUpdateNotFinished);
   }
 
+  firmware::ClearImageFileList();
   std::memset(Sequence().FlashCommandLine, 0, core::kCommandLineSize);
   std::memset(Sequence().MicomCommandLine, 0, core::kCommandLineSize);
   if (ParseOptions(Sequence().MicomCommandLine, Sequence().FlashCommandLine, commandLine) !=

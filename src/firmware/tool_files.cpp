@@ -1,5 +1,9 @@
 #include "firmware/tool_files.h"
 
+#include <iterator>
+
+#include "firmware/file_lists.h"
+#include "firmware/firmware_state.h"
 #include "os/os.h"
 
 namespace firmware {
@@ -14,6 +18,8 @@ constexpr const char* kPhoenix32[] = {"SWinFlash_32.exe", "PhlashNT_32.sys", "Ph
                                       "PHLASH_32.INI", "PHLASH_32.LOG"};
 constexpr const char* kPhoenix64[] = {"SWinFlash_64.exe", "PhlashNT_64.sys", "PhlashLc_64.dll",
                                       "PHLASH_64.INI", "PHLASH_64.LOG"};
+constexpr const char* kPhoenixWorkingNames[] = {"SWinFlash.exe", "PhlashNT.sys", "PhlashLc.dll",
+                                                "PHLASH.INI", "PHLASH.LOG"};
 constexpr const char* kPhoenixWorkingRemoved[] = {"SWinFlash.exe", "PhlashNT.sys", "Phlash9X.vxd",
                                                   "PhlashLc.dll",  "bios.wph",     "bios.bak",
                                                   "newSys.bin"};
@@ -26,8 +32,25 @@ constexpr const char* kLanguageModules[] = {
     "ConResSp.dll",     "ConResKr_ami.dll", "ConResChs_ami.dll", "ConResCht_ami.dll",
     "ConResEn_ami.dll", "ConResFr_ami.dll", "ConResGr_ami.dll",  "ConResPo_ami.dll",
     "ConResRu_ami.dll", "ConResSp_ami.dll"};
+constexpr const char* kRuntimeFiles[] = {"PHLASH.ini", "mfc42.dll", "msvcp60.dll", "msvcrt.dll",
+                                         "winhlp32.exe"};
+
+void DeleteListExcept(const FileList& list, const char* kept) {
+  for (int i = 0; i < kFileListEntries && list[i][0]; ++i)
+    if (!SameFileName(list[i], kept)) os::Os().files->Remove(list[i]);
+}
 
 }  // namespace
+
+void StagePhoenixTools(int width) {
+  const auto& staged = width == 64 ? kPhoenix64 : kPhoenix32;
+  for (size_t i = 0; i < std::size(staged); ++i)
+    os::Os().files->Rename(staged[i], kPhoenixWorkingNames[i]);
+  if (width == 64)
+    DeletePhoenixSet32();
+  else
+    DeletePhoenixSet64();
+}
 
 void DeletePhoenixSet32() {
   DeleteAll(kPhoenix32);
@@ -46,6 +69,23 @@ void DeleteMicomTool() {
 }
 void DeleteLanguageModules() {
   DeleteAll(kLanguageModules);
+}
+
+void DeleteListedFiles() {
+  const FirmwareState& state = Firmware();
+  DeleteListExcept(state.ImageFileList, "bios.wph");
+  DeleteListExcept(state.MicomFileList, "kbc.bin");
+  DeleteAll(kRuntimeFiles);
+}
+
+void RemoveStagedTools() {
+  DeletePhoenixWorkingSet();
+  DeleteAmiSet();
+  DeleteMicomTool();
+  os::Os().files->Remove("AddMem.sys");
+  os::Os().files->Remove("PHLASH.log");
+  DeleteLanguageModules();
+  DeleteListedFiles();
 }
 
 }  // namespace firmware

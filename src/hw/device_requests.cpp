@@ -151,8 +151,9 @@ uint64_t Address64(const PhysicalRange& range) {
 }
 
 // Sends a memory request once; with KMDFMEMIO the device is opened and
-// closed around it and the data travels in the record.
-void MemoryAccess(bool read, const PhysicalRange& range) {
+// closed around it and the data travels in the record. False when the
+// driver did not carry it out.
+bool MemoryAccess(bool read, const PhysicalRange& range) {
   HardwareState& hw = Hw();
   uint32_t returned = 0;
   auto* data = static_cast<uint8_t*>(range.buffer);
@@ -163,13 +164,13 @@ void MemoryAccess(bool read, const PhysicalRange& range) {
       const uint32_t header = TorqHeader(record.data(), Address64(range),
                                          read ? kDirectionRead : kDirectionWrite, range.length);
       if (!read) std::memcpy(record.data() + header, data, range.length);
-      os::Os().devices->Control(hw.device, code::kTorqMemory, record.data(),
-                                read ? header : header + range.length, data, range.length,
-                                &returned);
-      return;
+      return os::Os().devices->Control(hw.device, code::kTorqMemory, record.data(),
+                                       read ? header : header + range.length, data, range.length,
+                                       &returned);
     }
     case DriverKind::KmdfMemIo: {
-      if (!OpenKmdfDevice()) return;
+      if (!OpenKmdfDevice()) return false;
+      bool sent = false;
       auto* block =
           static_cast<uint8_t*>(os::Os().devices->AllocateRequest(kKmdfHeader + range.length));
       if (block) {
@@ -177,7 +178,7 @@ void MemoryAccess(bool read, const PhysicalRange& range) {
         Store32(block + 8, range.length);
         Store32(block + 12, Address32(block + kKmdfHeader));
         if (!read) std::memcpy(block + kKmdfHeader, data, range.length);
-        const bool sent = os::Os().devices->Control(
+        sent = os::Os().devices->Control(
             hw.device, read ? code::kKmdfReadMemory : code::kKmdfWriteMemory, block,
             kKmdfHeader + range.length, block, kKmdfHeader + range.length, &returned);
         // A refused read must not pass the record's empty data area off as memory.
@@ -185,25 +186,23 @@ void MemoryAccess(bool read, const PhysicalRange& range) {
         os::Os().devices->FreeRequest(block);
       }
       CloseDriver();
-      return;
+      return sent;
     }
     case DriverKind::AddMem:
     case DriverKind::MemIoVxd: {
       std::vector<uint8_t> record(8 + (read ? 0 : range.length));
       Store32(record.data(), range.addressLow);
       Store32(record.data() + 4, range.addressHigh);
-      if (read) {
-        os::Os().devices->Control(hw.device, code::kAddMemReadMemory, record.data(), 8, data,
-                                  range.length, &returned);
-      } else {
-        std::memcpy(record.data() + 8, data, range.length);
-        os::Os().devices->Control(hw.device, code::kAddMemWriteMemory, record.data(),
-                                  static_cast<uint32_t>(record.size()), data, range.length,
-                                  &returned);
-      }
-      return;
+      if (read)
+        return os::Os().devices->Control(hw.device, code::kAddMemReadMemory, record.data(), 8, data,
+                                         range.length, &returned);
+      std::memcpy(record.data() + 8, data, range.length);
+      return os::Os().devices->Control(hw.device, code::kAddMemWriteMemory, record.data(),
+                                       static_cast<uint32_t>(record.size()), data, range.length,
+                                       &returned);
     }
   }
+  return false;
 }
 
 }  // namespace
@@ -227,8 +226,8 @@ void WritePort32(uint32_t port, uint32_t value) {
   PortAccess(false, 4, port, value);
 }
 
-void ReadPhysical(PhysicalRange range) {
-  if (range.length && range.buffer) MemoryAccess(true, range);
+bool ReadPhysical(PhysicalRange range) {
+  return range.length && range.buffer && MemoryAccess(true, range);
 }
 
 void WritePhysical(PhysicalRange range) {

@@ -25,8 +25,9 @@ void WritePort16(uint32_t port, uint16_t value);
 void WritePort32(uint32_t port, uint32_t value);
 
 // Memory requests are sent once. A read that fails leaves the buffer as it
-// was.
-void ReadPhysical(PhysicalRange range);
+// was and gives false (so does an empty range); callers that must not pass
+// stale bytes off as memory look at it.
+bool ReadPhysical(PhysicalRange range);
 void WritePhysical(PhysicalRange range);
 
 namespace code {

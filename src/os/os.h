@@ -25,14 +25,19 @@ inline constexpr uint32_t kFileNotFound = 2;
 inline constexpr uint32_t kPathNotFound = 3;
 inline constexpr uint32_t kAccessDenied = 5;
 inline constexpr uint32_t kInvalidHandle = 6;
+inline constexpr uint32_t kInvalidData = 13;
 inline constexpr uint32_t kSharingViolation = 32;
 inline constexpr uint32_t kNotSupported = 50;
 inline constexpr uint32_t kFileExists = 80;
 inline constexpr uint32_t kInvalidParameter = 87;
+inline constexpr uint32_t kInsufficientBuffer = 122;
+inline constexpr uint32_t kBadExeFormat = 193;
+inline constexpr uint32_t kDirectoryInvalid = 267;
 inline constexpr uint32_t kServiceDoesNotExist = 1060;
 inline constexpr uint32_t kServiceMarkedForDelete = 1072;
 inline constexpr uint32_t kServiceExists = 1073;
 inline constexpr uint32_t kDllInitFailed = 1114;
+inline constexpr uint32_t kPrivilegeNotHeld = 1314;
 }  // namespace error
 
 // ---------------------------------------------------------------- files
@@ -50,6 +55,8 @@ class File {
   // Absolute position from the start of the file.
   virtual bool SeekTo(int64_t position) = 0;
   virtual bool SeekToEnd() = 0;
+  // The file's size in bytes now.
+  virtual bool Size(uint64_t* size) = 0;
 };
 using FileHandle = std::unique_ptr<File>;
 
@@ -109,23 +116,50 @@ class System {
   virtual void WriteStandardError(std::string_view text) = 0;
   // Ends the process. The simulated notebook lets tests observe the code.
   [[noreturn]] virtual void ExitProcess(uint32_t code) = 0;
+
+  // The process's priority class (GetPriorityClass values such as 0x20
+  // normal, 0x100 real-time); 0 when it cannot be read.
+  virtual uint32_t PriorityClass() = 0;
+  virtual bool SetPriorityClass(uint32_t priorityClass) = 0;
+  // Enables SeShutdownPrivilege in the process token (NT family); without
+  // it the system refuses to end the session.
+  virtual void EnableShutdownPrivilege() = 0;
+  // ExitWindowsEx(flags, 0). False with `*error` set when the system
+  // refused. When it accepts, the session ends and this process with it:
+  // on Windows shortly afterwards, on the simulated notebook at once.
+  virtual bool RequestExitWindows(uint32_t flags, uint32_t* error) = 0;
 };
 
 // ---------------------------------------------------------- processes
 
+// How a started program ended, as far as the system can tell. Only kExited
+// carries an exit code; the other two carry the system's error number.
+struct ProcessOutcome {
+  enum class Ending {
+    kExited,           // it ran and its exit code was read
+    kNotStarted,       // the process could not be created
+    kExitCodeUnknown,  // it was started, but its end or exit code could not be read
+  };
+  Ending ending = Ending::kNotStarted;
+  uint32_t exitCode = 0;
+  uint32_t error = 0;
+};
+
 class Processes {
  public:
   virtual ~Processes() = default;
-  // Starts `commandLine` in `workingDirectory`, waits for it without limit
-  // and gives its exit code. False when it could not be started.
-  virtual bool RunAndWait(const std::string& commandLine, const std::string& workingDirectory,
-                          uint32_t* exitCode) = 0;
+  // Starts `commandLine` (CreateProcessA without an application name, so
+  // the program is found by the command line's first token) in
+  // `workingDirectory`, waits for it without limit and tells how it ended.
+  virtual ProcessOutcome RunAndWait(const std::string& commandLine,
+                                    const std::string& workingDirectory) = 0;
 };
 
 // ------------------------------------------------- user interface
 
 using WindowRef = uintptr_t;  // 0 = no window
 using ModuleRef = uintptr_t;  // 0 = none
+using CursorRef = uintptr_t;  // 0 = no cursor
 
 class UserInterface {
  public:
@@ -138,6 +172,9 @@ class UserInterface {
   // Copies string `id` of `module` (0 = own module) into `buffer`, NUL
   // terminated and cut to `size`; the length copied, 0 when there is none.
   virtual int LoadText(ModuleRef module, uint32_t id, char* buffer, int size) = 0;
+  // SetCursor to the hourglass (IDC_WAIT); gives the cursor it replaced.
+  virtual CursorRef ShowWaitCursor() = 0;
+  virtual void RestoreCursor(CursorRef previous) = 0;
 };
 
 // ------------------------------------------------ threads and time
@@ -167,6 +204,8 @@ inline constexpr DeviceRef kInvalidDevice = -1;
 namespace device {
 inline constexpr uint32_t kGenericRead = 0x80000000;
 inline constexpr uint32_t kGenericWrite = 0x40000000;
+inline constexpr uint32_t kShareRead = 0x1;
+inline constexpr uint32_t kShareWrite = 0x2;
 inline constexpr uint32_t kOpenExisting = 3;
 inline constexpr uint32_t kAttributeNormal = 0x80;
 inline constexpr uint32_t kDeleteOnClose = 0x04000000;
@@ -188,6 +227,55 @@ class Devices {
   // memory (KMDFMEMIO, MEMIO.VXD): below 4 GiB in every build. Zero-filled.
   virtual void* AllocateRequest(size_t size) = 0;
   virtual void FreeRequest(void* block) = 0;
+};
+
+// ---------------------------------------------------- device manager
+
+// The setup API's list of present devices (every class) and the
+// configuration manager's view of each, as far as the updater switches
+// devices off and on. A device is named by its index in the list.
+using DeviceListRef = uintptr_t;  // 0 = none
+
+namespace device_node {
+inline constexpr uint32_t kStarted = 0x8;                 // DN_STARTED
+inline constexpr uint32_t kHasProblem = 0x400;            // DN_HAS_PROBLEM
+inline constexpr uint32_t kDisableable = 0x2000;          // DN_DISABLEABLE
+inline constexpr uint32_t kProblemDisabled = 22;          // CM_PROB_DISABLED: by the user
+inline constexpr uint32_t kProblemHardwareDisabled = 29;  // CM_PROB_HARDWARE_DISABLED
+}  // namespace device_node
+
+// SP_PROPCHANGE_PARAMS values.
+namespace property_change {
+inline constexpr uint32_t kEnable = 1;       // DICS_ENABLE
+inline constexpr uint32_t kDisable = 2;      // DICS_DISABLE
+inline constexpr uint32_t kScopeGlobal = 1;  // DICS_FLAG_GLOBAL
+}  // namespace property_change
+
+class DeviceManager {
+ public:
+  virtual ~DeviceManager() = default;
+  // SetupDiGetClassDevsW(no class, no enumerator, no window,
+  // DIGCF_PRESENT | DIGCF_ALLCLASSES); 0 when it fails.
+  virtual DeviceListRef OpenPresentDevices() = 0;
+  // SetupDiEnumDeviceInfo: false when the list has no device `index`.
+  virtual bool HasDevice(DeviceListRef list, uint32_t index) = 0;
+  // SetupDiGetDeviceRegistryPropertyW(SPDRP_CLASS): the setup class name, a
+  // NUL-terminated UTF-16 string, into `buffer` of `size` bytes. False with
+  // `*error`: kInsufficientBuffer (`*required` then holds the size needed),
+  // kInvalidData (the device has no class name) or any other error.
+  virtual bool ReadClassName(DeviceListRef list, uint32_t index, void* buffer, uint32_t size,
+                             uint32_t* required, uint32_t* error) = 0;
+  // CM_Get_DevNode_Status of the device's node; false unless CR_SUCCESS.
+  virtual bool NodeStatus(DeviceListRef list, uint32_t index, uint32_t* status,
+                          uint32_t* problem) = 0;
+  // SetupDiSetClassInstallParamsW with the SP_PROPCHANGE_PARAMS of
+  // DIF_PROPERTYCHANGE carrying these three values.
+  virtual bool SetPropertyChange(DeviceListRef list, uint32_t index, uint32_t stateChange,
+                                 uint32_t scope, uint32_t hardwareProfile) = 0;
+  // SetupDiCallClassInstaller(DIF_PROPERTYCHANGE).
+  virtual bool CallPropertyChange(DeviceListRef list, uint32_t index) = 0;
+  // SetupDiDestroyDeviceInfoList.
+  virtual void ClosePresentDevices(DeviceListRef list) = 0;
 };
 
 // ------------------------------------------- service control manager
@@ -280,6 +368,7 @@ struct Platform {
   ServiceManager* services = nullptr;
   Dialogs* dialogs = nullptr;
   Libraries* libraries = nullptr;
+  DeviceManager* deviceManager = nullptr;
 };
 
 // The platform the core runs on; installed once by the entry point (or a test).

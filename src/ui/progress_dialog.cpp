@@ -189,4 +189,20 @@ void StopAnimation() {
   if (dialog) os::Os().dialogs->SendPrivate(dialog, kStopAnimation, 0);
 }
 
+namespace {
+constexpr uint32_t kPreparingMicomText = 8;
+int ToolTaskBullet(firmware::ToolTask task) {
+  return task == firmware::ToolTask::kFlashBios ? kBiosBullet : kMicomBullet;
+}
+}  // namespace
+
+void ToolTaskStarted(firmware::ToolTask task) {
+  SetTaskBullet(ToolTaskBullet(task), false);
+  if (task == firmware::ToolTask::kFlashMicom) SetStatusText(kPreparingMicomText);
+}
+
+void ToolTaskDone(firmware::ToolTask task) {
+  SetTaskBullet(ToolTaskBullet(task), true);
+}
+
 }  // namespace ui

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "firmware/tool_launch.h"
 #include "os/os.h"
 
 namespace ui {
@@ -65,5 +66,10 @@ void SetStatusText(uint32_t textId);
 void SetTaskBullet(int control, bool done);
 // Stops the spinner; the dialog stays open.
 void StopAnimation();
+
+// The tools' task marks (firmware::TaskMarks): a started task gets the
+// arrow (the MICOM task also status text 8), a finished one the check mark.
+void ToolTaskStarted(firmware::ToolTask task);
+void ToolTaskDone(firmware::ToolTask task);
 
 }  // namespace ui

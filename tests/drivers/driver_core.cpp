@@ -39,7 +39,8 @@ static_assert(ORV_FILE_HEADER_SIZE == machine_file::kHeaderSize);
 static_assert(ORV_DRIVER_TORQ == static_cast<int>(machine::Driver::kTorq) &&
               ORV_DRIVER_KMDFMEMIO == static_cast<int>(machine::Driver::kKmdfMemIo) &&
               ORV_DRIVER_ADDMEM == static_cast<int>(machine::Driver::kAddMem) &&
-              ORV_DRIVER_MEMIOVXD == static_cast<int>(machine::Driver::kMemIoVxd));
+              ORV_DRIVER_MEMIOVXD == static_cast<int>(machine::Driver::kMemIoVxd) &&
+              ORV_DRIVER_DISKS == machine_file::kDiskDriver);
 
 extern "C" size_t OrvStorageSize(void) {
   return sizeof(DriverMachine);
@@ -87,6 +88,15 @@ extern "C" int OrvHandleRequest(void* storage, int driver, const OrvRequest* r,
   // Never report more output than the caller's buffer holds.
   if (*information > r->outputSize) *information = r->outputSize;
   return honoured ? 1 : 0;
+}
+
+extern "C" int OrvHandleDiskRequest(void* storage, uint32_t drive, const OrvRequest* r,
+                                    uint32_t* information) {
+  using Answer = machine::Disks::Answer;
+  const Answer answer = At(storage).machine.disks.Handle(drive, r->code, r->buffer, r->inputSize,
+                                                         r->outputSize, information);
+  if (*information > r->outputSize) *information = r->outputSize;
+  return answer == Answer::kDone ? 0 : answer == Answer::kNotSupported ? 1 : 2;
 }
 
 extern "C" void OrvStateHeader(void* storage, int driver, uint8_t header[ORV_FILE_HEADER_SIZE]) {

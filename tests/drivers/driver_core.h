@@ -17,6 +17,9 @@ extern "C" {
 #define ORV_DRIVER_KMDFMEMIO 1
 #define ORV_DRIVER_ADDMEM 2
 #define ORV_DRIVER_MEMIOVXD 3
+/* Not a memory-access driver: physical drives 1 to 3 and their SMART
+ * requests (drive 0 is the system's own). */
+#define ORV_DRIVER_DISKS 4
 
 /* The code only the harness sends: write the state file now. Device type
  * 0x8001 (a vendor range none of the four protocols uses), function 0x801,
@@ -55,12 +58,16 @@ void OrvMachineAdopt(void* storage, const uint8_t header[ORV_FILE_HEADER_SIZE]);
 /* One request, on the driver's clock (advanced per request as in the native
  * run). Nonzero when honoured; *information: output bytes. */
 int OrvHandleRequest(void* storage, int driver, const OrvRequest* request, uint32_t* information);
+/* One SMART request on physical drive `drive`: 0 answered, 1 not
+ * supported by the drive's controller, 2 refused (not the exact record). */
+int OrvHandleDiskRequest(void* storage, uint32_t drive, const OrvRequest* request,
+                         uint32_t* information);
 /* The header of a state file written by `driver`; the machine follows it. */
 void OrvStateHeader(void* storage, int driver, uint8_t header[ORV_FILE_HEADER_SIZE]);
 /* Where in the model's object the next state write may start: 0 (all of
  * it) for the first write and whenever physical memory may have changed
  * since the last one (a memory write, an SMI answer, or more requests than
- * the log shows), else the offset of the devices behind the 1.1 MiB of
+ * the log shows), else the offset of the devices behind the physical
  * memory. Call after the write succeeded: OrvStateWritten. */
 size_t OrvStateChangedFrom(void* storage);
 void OrvStateWritten(void* storage);

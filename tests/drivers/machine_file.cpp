@@ -36,8 +36,11 @@ uint32_t LayoutFingerprint(const machine::Machine& m) {
   f.Add(sizeof m.superIo);
   f.Add(sizeof m.chipset);
   f.Add(sizeof m.smi);
+  f.Add(sizeof m.disks);
   f.Add(sizeof m.log[0]);
   f.AddOffset(&m, &m.memory.top);
+  f.AddOffset(&m, &m.memory.windows);
+  f.Add(sizeof m.memory.windows[0]);
   f.AddOffset(&m, &m.kbc);
   f.AddOffset(&m, &m.kbc.behaviour);
   f.AddOffset(&m, &m.kbc.commandByte);
@@ -52,6 +55,8 @@ uint32_t LayoutFingerprint(const machine::Machine& m) {
   f.AddOffset(&m, &m.smi);
   f.AddOffset(&m, &m.smi.model);
   f.AddOffset(&m, &m.smi.open);
+  f.AddOffset(&m, &m.disks);
+  f.AddOffset(&m, &m.disks.drive[1].lastIdentify);
   f.AddOffset(&m, &m.refusePortRequests);
   f.AddOffset(&m, &m.requests);
   f.AddOffset(&m, &m.log[0].target);
@@ -81,7 +86,7 @@ Fault ReadHeader(const machine::Machine& any, const uint8_t in[kHeaderSize], uin
     return Fault::kSize;
   if (machine::Load32(in + 16) != LayoutFingerprint(any)) return Fault::kLayout;
   const uint32_t driver = machine::Load32(in + 28);
-  if (expected == Kind::kImage ? driver != kNoDriver : driver > 3) return Fault::kDriver;
+  if (expected == Kind::kImage ? driver != kNoDriver : driver > kDiskDriver) return Fault::kDriver;
   header->kind = expected;
   header->requestMicros = machine::Load32(in + 24);
   header->driver = driver;

@@ -14,17 +14,20 @@
 namespace machine_file {
 
 constexpr uint32_t kHeaderSize = 32;
-constexpr uint32_t kFormatVersion = 1;
+constexpr uint32_t kFormatVersion = 2;  // 2: memory windows
 constexpr uint32_t kFileSize = kHeaderSize + sizeof(machine::Machine);
 
 enum class Kind : uint32_t { kImage = 1, kState = 2 };
 // The driver field of an image, which no driver wrote.
 constexpr uint32_t kNoDriver = 0xFFFFFFFF;
+// The driver field of the physical-drive driver's state; the memory-access
+// drivers write their machine::Driver number.
+constexpr uint32_t kDiskDriver = 4;
 
 struct Header {
   Kind kind;
   uint32_t requestMicros;  // clock advance per request, as in the native run
-  uint32_t driver;         // machine::Driver of a state file, kNoDriver in an image
+  uint32_t driver;         // machine::Driver or kDiskDriver of a state file, kNoDriver in an image
 };
 
 enum class Fault : uint32_t { kNone, kSize, kMagic, kVersion, kKind, kLayout, kDriver };

@@ -31,7 +31,7 @@ TEST(MachineImage, CarriesTheProfilesHardwareBehindAFixedHeader) {
   const std::vector<uint8_t> bytes = TestImage();
   ASSERT_EQ(bytes.size(), machine_file::kHeaderSize + sizeof(machine::Machine));
   EXPECT_EQ(std::memcmp(bytes.data(), "ORVMACH\x1A", 8), 0);
-  EXPECT_EQ(bytes[8], 1);   // format version
+  EXPECT_EQ(bytes[8], 2);   // format version
   EXPECT_EQ(bytes[12], 1);  // an image
   EXPECT_EQ(machine::Load32(&bytes[20]), sizeof(machine::Machine));
   EXPECT_EQ(machine::Load32(&bytes[24]), 60u);  // clock step per request
@@ -60,7 +60,7 @@ TEST(MachineImage, RefusesFilesItCannotTrust) {
             "too short for a machine file");
 
   std::vector<uint8_t> bytes = good;
-  bytes[8] = 2;
+  bytes[8] = 1;  // the version before the memory windows
   EXPECT_EQ(Refusal(bytes, Kind::kImage), "unknown format version");
   bytes = good;
   bytes[0] = 'X';

@@ -53,6 +53,34 @@ const char* RecordKind(machine::RequestRecord::Kind kind) {
   return "?";
 }
 
+const char* ControllerName(machine::Disks::Controller controller) {
+  switch (controller) {
+    case machine::Disks::Controller::kAnswers:
+      return "answers";
+    case machine::Disks::Controller::kRefusesSmart:
+      return "refuses-smart";
+    case machine::Disks::Controller::kNoIdeCommands:
+      return "no-ide";
+  }
+  return "?";
+}
+
+// One line per drive that is present or was asked anything.
+void DiskLines(std::string* out, const machine::Disks& disks) {
+  for (uint32_t i = 0; i < machine::Disks::kDrives; ++i) {
+    const machine::Disks::Drive& d = disks.drive[i];
+    if (!d.present && !d.versionRequests && !d.identifyRequests) continue;
+    std::string record;
+    for (uint8_t byte : d.lastIdentify) record += Hex(byte, 2).substr(2);
+    *out += "disk " + std::to_string(i) + " present=" + std::to_string(d.present) +
+            " atapi=" + std::to_string(d.atapi) + " removable=" + std::to_string(d.removable) +
+            " security=" + Hex(d.security, 2) + " controller=" + ControllerName(d.controller) +
+            " versionRequests=" + std::to_string(d.versionRequests) +
+            " identifyRequests=" + std::to_string(d.identifyRequests) +
+            " refused=" + std::to_string(d.refused) + " lastIdentify=" + record + "\n";
+  }
+}
+
 std::string Counts(const uint32_t counts[4]) {
   std::string text;
   for (uint32_t d = 0; d < 4; ++d)
@@ -63,8 +91,8 @@ std::string Counts(const uint32_t counts[4]) {
 }  // namespace
 
 const char* DriverName(uint32_t driver) {
-  static const char* const kNames[] = {"torq", "kmdfmemio", "addmem", "memiovxd"};
-  return driver < 4 ? kNames[driver] : "none";
+  static const char* const kNames[] = {"torq", "kmdfmemio", "addmem", "memiovxd", "disks"};
+  return driver < 5 ? kNames[driver] : "none";
 }
 
 std::vector<uint8_t> MakeImage(const nlohmann::json& profile) {
@@ -145,6 +173,7 @@ std::string DescribeState(const MachineFile& state, const MachineFile* image) {
          " answered=" + std::to_string(m.smi.answered) +
          " lastCommand=" + Hex(m.smi.lastCommand, 4) + " open=" + std::to_string(m.smi.open) +
          " violations=" + std::to_string(m.smi.violations) + "\n";
+  DiskLines(&out, m.disks);
   ByteChanges(&out, "ec-ram", 0, k.ecRam, before ? before->kbc.ecRam : nullptr, sizeof k.ecRam);
   ByteChanges(&out, "cmos0", 0, c.cmos[0], before ? before->chipset.cmos[0] : nullptr,
               sizeof c.cmos[0]);
@@ -155,6 +184,10 @@ std::string DescribeState(const MachineFile& state, const MachineFile* image) {
                 before->memory.firmware, sizeof m.memory.firmware);
     ByteChanges(&out, "memory", machine::PhysicalMemory::kTopBase, m.memory.top, before->memory.top,
                 sizeof m.memory.top);
+    for (uint32_t w = 0; w < machine::PhysicalMemory::kWindowCount; ++w) {
+      const machine::PhysicalMemory::Window& now = m.memory.windows[w];
+      ByteChanges(&out, "memory", now.base, now.bytes, before->memory.windows[w].bytes, now.size);
+    }
   }
   // The ring keeps the last kLogSize records; older ones are counted only.
   const uint32_t kept =

@@ -6,20 +6,22 @@
 #include <stdexcept>
 
 #include "machine_tools.h"
+#include "os/sim/profile.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: make_machine_image PROFILE.json IMAGE.bin\n");
     return 2;
   }
-  std::ifstream in(argv[1]);
-  if (!in) {
-    std::fprintf(stderr, "make_machine_image: cannot read %s\n", argv[1]);
+  sim::Profile profile;
+  std::string error;
+  if (!sim::LoadProfile(argv[1], &profile, &error)) {
+    std::fprintf(stderr, "make_machine_image: %s\n", error.c_str());
     return 1;
   }
   std::vector<uint8_t> image;
   try {
-    image = machine_tools::MakeImage(nlohmann::json::parse(in));
+    image = machine_tools::MakeImage(profile.json);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_machine_image: %s: %s\n", argv[1], e.what());
     return 1;

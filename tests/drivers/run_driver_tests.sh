@@ -1,10 +1,11 @@
 #!/bin/sh
 # The test drivers under Wine: in a 64-bit and a 32-bit prefix, register and
-# start the four drivers, talk to them with the test client, check that a
-# bad machine image keeps a driver from starting, and read their state
-# files back with the native state printer.
+# start the five drivers, talk to the four memory-access drivers with the
+# test client, check that a bad machine image keeps a driver from starting,
+# and read their state files back with the native state printer. (The
+# physical drives' driver is exercised by tests/hw_operations.)
 # usage: run_driver_tests.sh DRIVER_DIR NATIVE_DIR WINE_ROOT
-#   DRIVER_DIR  folder of the four .SYS files and driver_client.exe
+#   DRIVER_DIR  folder of the five .SYS files and driver_client.exe
 #   NATIVE_DIR  the native build (make_machine_image, print_machine_state)
 #   WINE_ROOT   folder of the kept Wine prefixes
 # Output of every run stays in DRIVER_DIR/driver_output. Exit status 77
@@ -26,7 +27,7 @@ out=$drivers/driver_output
 rm -rf "$out"
 mkdir -p "$out"
 failed=0
-kinds="ADDMEM TORQ KMDFMEMIO MEMIOVXD"
+kinds="ADDMEM TORQ KMDFMEMIO MEMIOVXD DISKS"
 
 fail() {
   echo "FAILED: $*"

@@ -1,6 +1,7 @@
-/* A test kernel driver: one of the four memory-access devices, answered by
- * the hardware model instead of real ports and memory. Built once per kind
- * with ORV_DRIVER_KIND set; Wine loads it like the real driver.
+/* A test kernel driver: one of the four memory-access devices, or the
+ * physical drives 1 to 3, answered by the hardware model instead of real
+ * ports, memory and disks. Built once per kind with ORV_DRIVER_KIND set;
+ * Wine loads it like the real driver.
  *
  * The machine comes from C:\orvanta-test\machine.bin at start (not from the
  * service key: the updater deletes and re-creates the ADDMEM service). The
@@ -11,27 +12,41 @@
 #include "caller_memory.h"
 #include "driver_core.h"
 
+/* Each device's name, its link, and (for names with a file part) the
+ * object directory that holds the link. */
 #if ORV_DRIVER_KIND == ORV_DRIVER_TORQ
-#define DEVICE_NAME L"\\Device\\TORQ"
+static const PCWSTR deviceNames[] = {L"\\Device\\TORQ"};
+static const PCWSTR linkNames[] = {L"\\DosDevices\\TORQ\\TorqDrv.log"};
 #define LINK_DIRECTORY L"\\DosDevices\\TORQ"
-#define LINK_NAME L"\\DosDevices\\TORQ\\TorqDrv.log"
 #define STATE_FILE L"\\??\\C:\\orvanta-test\\state-torq.bin"
 #elif ORV_DRIVER_KIND == ORV_DRIVER_KMDFMEMIO
-#define DEVICE_NAME L"\\Device\\KMDFMEMIO"
+static const PCWSTR deviceNames[] = {L"\\Device\\KMDFMEMIO"};
+static const PCWSTR linkNames[] = {L"\\DosDevices\\KMDFMEMIO\\kmdfmemiosamp.log"};
 #define LINK_DIRECTORY L"\\DosDevices\\KMDFMEMIO"
-#define LINK_NAME L"\\DosDevices\\KMDFMEMIO\\kmdfmemiosamp.log"
 #define STATE_FILE L"\\??\\C:\\orvanta-test\\state-kmdfmemio.bin"
 #elif ORV_DRIVER_KIND == ORV_DRIVER_ADDMEM
-#define DEVICE_NAME L"\\Device\\ADDMEM"
-#define LINK_NAME L"\\DosDevices\\ADDMEM"
+static const PCWSTR deviceNames[] = {L"\\Device\\ADDMEM"};
+static const PCWSTR linkNames[] = {L"\\DosDevices\\ADDMEM"};
 #define STATE_FILE L"\\??\\C:\\orvanta-test\\state-addmem.bin"
 #elif ORV_DRIVER_KIND == ORV_DRIVER_MEMIOVXD
-#define DEVICE_NAME L"\\Device\\MEMIOVXD"
-#define LINK_NAME L"\\DosDevices\\MEMIO.VXD"
+static const PCWSTR deviceNames[] = {L"\\Device\\MEMIOVXD"};
+static const PCWSTR linkNames[] = {L"\\DosDevices\\MEMIO.VXD"};
 #define STATE_FILE L"\\??\\C:\\orvanta-test\\state-memiovxd.bin"
+#elif ORV_DRIVER_KIND == ORV_DRIVER_DISKS
+/* Drive 0 stays the system's own. */
+#define FIRST_DRIVE 1
+static const PCWSTR deviceNames[] = {L"\\Device\\OrvantaDisk1", L"\\Device\\OrvantaDisk2",
+                                     L"\\Device\\OrvantaDisk3"};
+static const PCWSTR linkNames[] = {L"\\DosDevices\\PhysicalDrive1", L"\\DosDevices\\PhysicalDrive2",
+                                   L"\\DosDevices\\PhysicalDrive3"};
+#define STATE_FILE L"\\??\\C:\\orvanta-test\\state-disks.bin"
 #else
-#error ORV_DRIVER_KIND must name one of the four kinds
+#error ORV_DRIVER_KIND must name one of the five kinds
 #endif
+#ifndef FIRST_DRIVE
+#define FIRST_DRIVE 0
+#endif
+#define DEVICE_COUNT (sizeof deviceNames / sizeof deviceNames[0])
 #define IMAGE_FILE L"\\??\\C:\\orvanta-test\\machine.bin"
 #define POOL_TAG 0x6D76724Fu /* "Orvm" */
 
@@ -40,7 +55,7 @@
   (0x0008 /* VM operation */ | 0x0010 /* VM read */ | 0x0020 /* VM write */ | 0x0400 /* query */)
 
 static void* machine;
-static PDEVICE_OBJECT device;
+static PDEVICE_OBJECT devices[DEVICE_COUNT];
 #ifdef LINK_DIRECTORY
 static HANDLE linkDirectory;
 #endif
@@ -223,7 +238,9 @@ static NTSTATUS NTAPI OnControl(PDEVICE_OBJECT object, IRP* irp) {
   OrvRequest request;
   OrvCaller access;
   uint32_t information = 0;
+#if ORV_DRIVER_KIND != ORV_DRIVER_DISKS
   (void)object;
+#endif
   request.code = stack->Parameters.DeviceIoControl.IoControlCode;
   if (request.code == ORV_DUMP_STATE_CODE) {
     SaveState();
@@ -232,7 +249,7 @@ static NTSTATUS NTAPI OnControl(PDEVICE_OBJECT object, IRP* irp) {
   request.buffer = irp->AssociatedIrp.SystemBuffer;
   request.inputSize = stack->Parameters.DeviceIoControl.InputBufferLength;
   request.outputSize = stack->Parameters.DeviceIoControl.OutputBufferLength;
-  /* Every code of the four protocols is METHOD_BUFFERED. */
+  /* Every code of these protocols is METHOD_BUFFERED. */
   if ((request.code & 3) != METHOD_BUFFERED || !request.buffer || !caller) {
     return Complete(irp, STATUS_INVALID_PARAMETER, 0);
   }
@@ -247,16 +264,31 @@ static NTSTATUS NTAPI OnControl(PDEVICE_OBJECT object, IRP* irp) {
   request.callerBufferAddress = 0;
 #endif
   ++unsaved;
+#if ORV_DRIVER_KIND == ORV_DRIVER_DISKS
+  /* The device extension holds the drive number. */
+  switch (OrvHandleDiskRequest(machine, *(ULONG*)object->DeviceExtension, &request, &information)) {
+    case 0:
+      return Complete(irp, STATUS_SUCCESS, information);
+    case 1:
+      return Complete(irp, STATUS_NOT_SUPPORTED, 0);
+    default:
+      return Complete(irp, STATUS_INVALID_PARAMETER, 0);
+  }
+#else
   if (!OrvHandleRequest(machine, ORV_DRIVER_KIND, &request, &information)) {
     return Complete(irp, STATUS_INVALID_PARAMETER, 0);
   }
   return Complete(irp, STATUS_SUCCESS, information);
+#endif
 }
 
 static void RemoveNames(void) {
   UNICODE_STRING name;
-  RtlInitUnicodeString(&name, LINK_NAME);
-  IoDeleteSymbolicLink(&name);
+  ULONG i;
+  for (i = 0; i < DEVICE_COUNT; ++i) {
+    RtlInitUnicodeString(&name, linkNames[i]);
+    IoDeleteSymbolicLink(&name);
+  }
 #ifdef LINK_DIRECTORY
   if (linkDirectory) {
     ZwClose(linkDirectory);
@@ -265,33 +297,50 @@ static void RemoveNames(void) {
 #endif
 }
 
+static void DeleteDevices(void) {
+  ULONG i;
+  for (i = 0; i < DEVICE_COUNT; ++i) {
+    if (devices[i]) IoDeleteDevice(devices[i]);
+    devices[i] = NULL;
+  }
+}
+
 static void NTAPI OnUnload(PDRIVER_OBJECT driver) {
   (void)driver;
   if (unsaved) SaveState();
   RemoveNames();
-  IoDeleteDevice(device);
+  DeleteDevices();
   ExFreePoolWithTag(machine, POOL_TAG);
 }
 
-static NTSTATUS CreateNames(void) {
-  UNICODE_STRING link, target;
+/* The devices, each with its number (the drive number of a disk) in its
+ * extension, and their links. */
+static NTSTATUS CreateDevices(PDRIVER_OBJECT driver) {
+  UNICODE_STRING name, link;
+  NTSTATUS status = STATUS_SUCCESS;
+  ULONG i;
 #ifdef LINK_DIRECTORY
   /* A device name with a file part ("TORQ\TorqDrv.log") opens only through
    * a link inside an object directory of that name. */
   OBJECT_ATTRIBUTES attributes;
   UNICODE_STRING directory;
-  NTSTATUS status;
   InitName(&directory, &attributes, LINK_DIRECTORY, 0);
   status = ZwCreateDirectoryObject(&linkDirectory, DIRECTORY_ALL_ACCESS, &attributes);
   if (!NT_SUCCESS(status)) return status;
 #endif
-  RtlInitUnicodeString(&link, LINK_NAME);
-  RtlInitUnicodeString(&target, DEVICE_NAME);
-  return IoCreateSymbolicLink(&link, &target);
+  for (i = 0; i < DEVICE_COUNT && NT_SUCCESS(status); ++i) {
+    RtlInitUnicodeString(&name, deviceNames[i]);
+    status =
+        IoCreateDevice(driver, sizeof(ULONG), &name, FILE_DEVICE_UNKNOWN, 0, FALSE, &devices[i]);
+    if (!NT_SUCCESS(status)) break;
+    *(ULONG*)devices[i]->DeviceExtension = FIRST_DRIVE + i;
+    RtlInitUnicodeString(&link, linkNames[i]);
+    status = IoCreateSymbolicLink(&link, &name);
+  }
+  return status;
 }
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
-  UNICODE_STRING name;
   NTSTATUS status;
   (void)registryPath;
   if (!CallerMemoryInit()) {
@@ -301,17 +350,11 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
   machine = ExAllocatePoolWithTag(NonPagedPool, OrvStorageSize(), POOL_TAG);
   if (!machine) return STATUS_INSUFFICIENT_RESOURCES;
   status = LoadImage();
-  if (!NT_SUCCESS(status)) {
-    ExFreePoolWithTag(machine, POOL_TAG);
-    return status;
-  }
-  RtlInitUnicodeString(&name, DEVICE_NAME);
-  status = IoCreateDevice(driver, 0, &name, FILE_DEVICE_UNKNOWN, 0, FALSE, &device);
   if (NT_SUCCESS(status)) {
-    status = CreateNames();
+    status = CreateDevices(driver);
     if (!NT_SUCCESS(status)) {
       RemoveNames();
-      IoDeleteDevice(device);
+      DeleteDevices();
     }
   }
   if (!NT_SUCCESS(status)) {

@@ -48,6 +48,7 @@ e2e_family() {
   # Nothing of an earlier family stays registered.
   for kind in ADDMEM TORQ KMDFMEMIO MEMIOVXD; do orv_wine_quiet sc delete "$kind"; done
   orv_wine_version "$3" OrvantaUpdate.exe
+  orv_wine_version "$3" identity_probe.exe
   family_started=$(date +%s.%N)
 }
 
@@ -174,6 +175,7 @@ e2e_observe() {
     _work=$temp_host/__Orvanta_Update
     [ -f "$_work/DebugLog.txt" ] && tr -d '\r' <"$_work/DebugLog.txt" | sed 's/^/work-log /'
     [ -d "$_work" ] && ls -A "$_work" | LC_ALL=C sort | sed 's/^/work-entry /'
+    [ -f "$_dir/identity.txt" ] && tr -d '\r' <"$_dir/identity.txt"
     if [ "$family_kind_now" != none ]; then
       if [ -f "$stage/state-$family_kind_now.bin" ]; then
         "$e2e_print_state" "$stage/state-$family_kind_now.bin" "$stage/machine.bin" | sed 's/^/state /'
@@ -196,6 +198,9 @@ e2e_observe() {
 #   E2E_LANG     the locale the run sees (default en_US.UTF-8)
 #   E2E_WINEDEBUG  Wine's debug channels for this run (their lines stay in run.wine)
 #   E2E_PARITY   0: the simulated route cannot model this case; no comparison
+#   E2E_IDENTITY 1: after the updater, identity_probe.exe reads the firmware
+#                identity in the same boot ("identity" lines; the simulated
+#                route reads it the same way)
 # Leaves DIR=$out/$family/CASE with observed.txt, native.txt, screenshots/.
 e2e_run() {
   _case=$1 _package=$2 _patch=$3
@@ -216,6 +221,10 @@ e2e_run() {
   _run=$!
   e2e_answer_boxes "$dir" "${E2E_CANCEL:-}" "${E2E_DIALOG:-0}"
   wait $_run
+  if [ "${E2E_IDENTITY:-0}" = 1 ]; then
+    wine "$programs/identity_probe.exe" "$(orv_winpath "$dir/identity.txt")" >"$dir/identity.wine" 2>&1 ||
+      e2e_fail "$family/$_case: identity_probe.exe: $(tr -d '\r' <"$dir/identity.wine")"
+  fi
   echo "$family/$_case: $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $_started }") s"
   e2e_observe "$dir"
   [ "${E2E_PARITY:-1}" = 1 ] || return 0
@@ -227,7 +236,9 @@ e2e_run() {
   _wine="\"environment\": {\"TEMP\": \"$(printf '%s' "$temp_win" | sed 's/\\/\\\\/g')\"},
     \"power\": {\"acLine\": 1, \"battery\": 255}, $_answers
     \"windows\": {\"wow64\": $family_wow64, \"language\": \"$_language\"}"
-  "$e2e_native_run" "$family_profile" "{$_wine${_patch:+, $_patch}}" "$_package" "$family_kind_now" -- "$@" \
+  _identity=""
+  [ "${E2E_IDENTITY:-0}" = 1 ] && _identity=--identity
+  "$e2e_native_run" "$family_profile" "{$_wine${_patch:+, $_patch}}" "$_package" "$family_kind_now" $_identity -- "$@" \
     >"$dir/native.txt" 2>"$dir/native.err" || e2e_fail "$family/$_case: simulated route: $(cat "$dir/native.err")"
   diff -u "$dir/native.txt" "$dir/observed.txt" >"$dir/parity.diff" ||
     { e2e_fail "$family/$_case: the Wine run differs from the simulated one:"; cat "$dir/parity.diff"; }

@@ -2,11 +2,13 @@
 // printed as the observation both routes share (docs/wine-tests.md), so that
 // the two can be compared line for line.
 //
-// usage: e2e_native_run PROFILE.json PATCH_JSON PACKAGE DRIVER [-- OPTION...]
+// usage: e2e_native_run PROFILE.json PATCH_JSON PACKAGE DRIVER [--identity] [-- OPTION...]
 //   PATCH_JSON  merged into the profile: what the Wine prefix reports (TEMP,
 //               power, width, language) and the user's answers
 //   DRIVER      torq, kmdfmemio, addmem, memiovxd: whose state file the Wine
 //               run reads; "none" when no driver is expected to answer
+//   --identity  after the run, read the firmware identity in the same boot,
+//               as the Wine route's identity_probe.exe does
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include "app/sequence_state.h"
 #include "app/update.h"
 #include "core/shared_state.h"
+#include "identity_report.h"
 #include "machine_tools.h"
 #include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
@@ -79,25 +82,27 @@ int Fail(const std::string& why) {
 
 int main(int argc, char** argv) {
   if (argc < 5)
-    return Fail("usage: e2e_native_run PROFILE.json PATCH_JSON PACKAGE DRIVER [-- OPTION...]");
-  std::string profileText, package;
-  if (!sim::ReadHostFile(argv[1], &profileText)) return Fail(std::string("cannot read ") + argv[1]);
+    return Fail(
+        "usage: e2e_native_run PROFILE.json PATCH_JSON PACKAGE DRIVER [--identity] [-- OPTION...]");
+  sim::Profile profile;
+  std::string error, package;
+  if (!sim::LoadProfile(argv[1], &profile, &error)) return Fail(error);
   if (!sim::ReadHostFile(argv[3], &package)) return Fail(std::string("cannot read ") + argv[3]);
   machine::Driver driver{};
   const bool withState = std::strcmp(argv[4], "none") != 0;
   if (withState && !DriverByName(argv[4], &driver))
     return Fail(std::string("unknown driver ") + argv[4]);
+  int next = 5;
+  const bool identity = next < argc && std::strcmp(argv[next], "--identity") == 0;
+  if (identity) ++next;
   std::string commandLine;
-  for (int i = 6; i < argc; ++i)
+  for (int i = next + 1; i < argc; ++i)
     commandLine += (commandLine.empty() ? "" : " ") + std::string(argv[i]);
 
-  nlohmann::json json = nlohmann::json::parse(profileText, nullptr, false);
+  nlohmann::json json = profile.json;
   const nlohmann::json patch = nlohmann::json::parse(argv[2], nullptr, false);
-  if (json.is_discarded() || patch.is_discarded())
-    return Fail("a profile or the patch is not JSON");
+  if (patch.is_discarded()) return Fail("the patch is not JSON");
   json.merge_patch(patch);
-  sim::Profile profile;
-  std::string error;
   if (!sim::ParseProfile(json.dump(), &profile, &error)) return Fail(error);
 
   sim::ScratchFolder scratch("e2e-native");
@@ -115,6 +120,12 @@ int main(int argc, char** argv) {
     } catch (const sim::Deadlock& deadlock) {
       std::printf("deadlock %s\n", deadlock.what.c_str());
     }
+    // The probe is a process of its own: a fresh run state, the same boot.
+    std::vector<std::string> identityLines;
+    if (identity) {
+      app::ResetRunState();
+      identityLines = orvsim::ReadIdentityLines();
+    }
 
     std::printf("exit 0x%08X\n", code);
     for (const std::string& box : notebook.transcript().Of("messagebox"))
@@ -126,6 +137,7 @@ int main(int argc, char** argv) {
     PrintEntries(notebook, temp, "temp-entry");
     PrintLog(notebook, work + "\\DebugLog.txt", "work-log");
     PrintEntries(notebook, work, "work-entry");
+    for (const std::string& line : identityLines) std::printf("identity %s\n", line.c_str());
 
     if (withState) {
       machine_tools::MachineFile image, state;

@@ -18,21 +18,7 @@
 namespace {
 
 using hwtest::HwTest;
-
-// (port, value) of the port writes the machine saw, in order, for ports in `ports`.
-std::vector<std::pair<uint16_t, uint8_t>> PortWrites(const machine::Machine& m,
-                                                     std::initializer_list<uint16_t> ports) {
-  std::vector<std::pair<uint16_t, uint8_t>> writes;
-  const uint32_t first =
-      m.logged > machine::Machine::kLogSize ? m.logged - machine::Machine::kLogSize : 0;
-  for (uint32_t i = first; i < m.logged; ++i) {
-    const machine::RequestRecord& r = m.log[i % machine::Machine::kLogSize];
-    if (r.kind != machine::RequestRecord::kPortWrite) continue;
-    for (uint16_t p : ports)
-      if (r.target == p) writes.emplace_back(p, static_cast<uint8_t>(r.value));
-  }
-  return writes;
-}
+using hwtest::PortWrites;
 
 class Opened : public HwTest {
  protected:

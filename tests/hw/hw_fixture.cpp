@@ -1,6 +1,5 @@
 #include "hw_fixture.h"
 
-#include <fstream>
 #include <sstream>
 
 #include "app/sequence_state.h"
@@ -11,14 +10,28 @@ namespace hwtest {
 
 sim::Profile LoadProfile(const std::string& name,
                          const std::function<void(nlohmann::json&)>& edit) {
-  std::ifstream in(std::string(ORV_SOURCE_DIR) + "/profiles/" + name);
-  EXPECT_TRUE(in) << "profile " << name;
-  nlohmann::json json = nlohmann::json::parse(in);
-  if (edit) edit(json);
   sim::Profile profile;
   std::string error;
+  EXPECT_TRUE(sim::LoadProfile(std::string(ORV_SOURCE_DIR) + "/profiles/" + name, &profile, &error))
+      << error;
+  nlohmann::json json = profile.json;
+  if (edit) edit(json);
   EXPECT_TRUE(sim::ParseProfile(json.dump(), &profile, &error)) << error;
   return profile;
+}
+
+std::vector<std::pair<uint16_t, uint8_t>> PortWrites(const machine::Machine& m,
+                                                     std::initializer_list<uint16_t> ports) {
+  std::vector<std::pair<uint16_t, uint8_t>> writes;
+  const uint32_t first =
+      m.logged > machine::Machine::kLogSize ? m.logged - machine::Machine::kLogSize : 0;
+  for (uint32_t i = first; i < m.logged; ++i) {
+    const machine::RequestRecord& r = m.log[i % machine::Machine::kLogSize];
+    if (r.kind != machine::RequestRecord::kPortWrite) continue;
+    for (uint16_t p : ports)
+      if (r.target == p) writes.emplace_back(p, static_cast<uint8_t>(r.value));
+  }
+  return writes;
 }
 
 void HwTest::Boot(const std::string& profileName,

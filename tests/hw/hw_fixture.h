@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -19,6 +22,11 @@ namespace hwtest {
 // The profile file profiles/<name>, changed by `edit` before use.
 sim::Profile LoadProfile(const std::string& name,
                          const std::function<void(nlohmann::json&)>& edit = {});
+
+// (port, value) of the port writes the machine saw, in order, for ports in
+// `ports` (as far as the request log reaches back).
+std::vector<std::pair<uint16_t, uint8_t>> PortWrites(const machine::Machine& m,
+                                                     std::initializer_list<uint16_t> ports);
 
 class HwTest : public ::testing::Test {
  protected:

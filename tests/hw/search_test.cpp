@@ -18,6 +18,7 @@ class Search : public hwtest::HwTest {
   void SetUp() override {
     Boot("win7-x86-phoenix.json", [](nlohmann::json& j) {
       j["hardware"].erase("memory");
+      j["hardware"].erase("smbios");
       j["hardware"].erase("swSmi");
     });
     ASSERT_EQ(hw::OpenDriverWithRetry(), 1);

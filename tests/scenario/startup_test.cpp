@@ -38,7 +38,6 @@ TEST_F(StartupTest, ReachesTheOptionParsingInOrder) {
   // Extraction into the work directory: every member without ".gz", none left compressed.
   EXPECT_TRUE(WorkFileExists("R0123.WPH"));
   EXPECT_TRUE(WorkFileExists("SWinFlash_64.exe"));
-  EXPECT_TRUE(WorkFileExists("WinUpV01_10.exe"));
   EXPECT_FALSE(WorkFileExists("R0123.WPH.gz"));
   EXPECT_FALSE(WorkFileExists("old-run.bin"));
   EXPECT_EQ(core::Shared().UpdateFlags, FlashLastArea);
@@ -169,7 +168,6 @@ TEST_F(StartupTest, AmiFirmwareDeletesBothPhoenixSets) {
   EXPECT_FALSE(WorkFileExists("SWinFlash_32.exe"));
   EXPECT_FALSE(WorkFileExists("SWinFlash_64.exe"));
   EXPECT_FALSE(WorkFileExists("PhlashNT_64.sys"));
-  EXPECT_TRUE(WorkFileExists("AFUWIN.exe"));
   EXPECT_GE(Find(std::string("library: load ") + kTemp + "\\ConResEn_ami.dll as data"), 0);
 }
 

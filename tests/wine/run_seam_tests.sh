@@ -77,5 +77,28 @@ code=$(tr -d '\r' <"$out/box_code.txt" 2>/dev/null)
 [ "$code" = "exit code 0x80000001" ] || fail "message box answered '$code', expected OK"
 echo "screenshots in $out/screenshots"
 
+# The power-off request. Wine answers ExitWindowsEx by ending the program
+# (wine-notes.md), so the request is seen from outside: a relay trace of the
+# calls, the program's exit code, and the line after the call never running.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude \
+  /d 'user32.ExitWindowsEx;advapi32.AdjustTokenPrivileges;advapi32.LookupPrivilegeValueA' /f \
+  >"$out/relay_setting.wine" 2>&1
+rm -f "$out/power_off_went_on.txt"
+WINEDEBUG=-all,+relay wine "$programs/launcher.exe" -o "$(orv_winpath "$out/power_off_code.txt")" \
+  -t 60000 "$programs/seam_test.exe" --power-off "$(orv_winpath "$out/power_off_went_on.txt")" \
+  >"$out/power_off.wine" 2>&1
+wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >>"$out/relay_setting.wine" 2>&1
+tr -d '\r' <"$out/power_off.wine" | grep -E ':(Call|Ret) +(user32\.ExitWindowsEx|advapi32\.)' \
+  >"$out/power_off_calls.txt"
+grep -q 'Call advapi32.LookupPrivilegeValueA(00000000,[0-9a-f]* "SeShutdownPrivilege"' "$out/power_off_calls.txt" ||
+  fail "power-off: the shutdown privilege was not looked up"
+grep -q 'Call advapi32.AdjustTokenPrivileges(' "$out/power_off_calls.txt" ||
+  fail "power-off: the shutdown privilege was not enabled"
+grep -q 'Call user32.ExitWindowsEx(00000008,00000000)' "$out/power_off_calls.txt" ||
+  fail "power-off: no ExitWindowsEx(EWX_POWEROFF, 0): $(cat "$out/power_off_calls.txt")"
+[ ! -f "$out/power_off_went_on.txt" ] || fail "power-off: the program went on after the request"
+code=$(tr -d '\r' <"$out/power_off_code.txt" 2>/dev/null)
+[ "$code" = "exit code 0x00000000" ] || fail "power-off: '$code', expected the end Wine gives (0)"
+
 orv_wine_end
 exit $failed

@@ -102,6 +102,9 @@ TEST_CASE(files_offsets_append_and_sharing) {
     CHECK(file->SeekToEnd());
     CHECK(file->Write(piece, 2, &written));
     CHECK_EQ(written, 2u);
+    uint64_t size = 0;  // the size as it stands, the write included
+    CHECK(file->Size(&size));
+    CHECK_EQ(size, piece[0] == 'A' ? 12u : 14u);
   }
   CHECK_EQ(ReadWholeFile("data.bin"), std::string("0123456789ABCD"));
 

@@ -6,6 +6,12 @@
 //   --exit CODE                 leave at once through the seam with CODE
 //   --message-box TITLE         show an error box titled TITLE, then leave
 //                               with 0x80000000 + the button pressed
+//   --power-off FILE            ask for the power-off as a finished run does,
+//                               with a window up on another thread as the
+//                               progress dialog is; should the program go on
+//                               for ten seconds, write FILE and leave with 3
+//   --substitutes DIR           folder of the substitute utilities (Windows
+//                               path), for the tool_ cases
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +19,7 @@
 #include <cstring>
 #include <vector>
 
+#include "hw/power_cycle.h"
 #include "os/win32/win32_platform.h"
 #include "seam_test.h"
 
@@ -39,6 +46,27 @@ void RemoveTree(const std::string& directory) {
     if (!DeleteFileA(path.c_str())) RemoveTree(path);
   }
   RemoveDirectoryA(directory.c_str());
+}
+
+// A top-level window with its own message loop, as the progress dialog's
+// thread has: the system ends the session's programs through their windows.
+DWORD WINAPI WindowThread(void* created) {
+  CreateWindowExA(0, "STATIC", "seam power-off", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 80, nullptr,
+                  nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetEvent(created);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
+}
+
+int PowerOff(const char* wentOn) {
+  HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  CloseHandle(CreateThread(nullptr, 0, WindowThread, created, 0, nullptr));
+  WaitForSingleObject(created, 10000);
+  hw::ShutdownSystem(hw::kExitWindowsPowerOff);
+  Sleep(10000);
+  WriteWholeFile(wentOn, "the program went on after the power-off request");
+  return 3;
 }
 
 }  // namespace
@@ -97,6 +125,10 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(option, "--message-box")) {
       const int button = os::Os().ui->ShowMessageBox(0, "Answer this box.", value, 0x10);
       os::Os().system->ExitProcess(0x80000000u | static_cast<uint32_t>(button));
+    } else if (!std::strcmp(option, "--power-off")) {
+      return seam_test::PowerOff(value);
+    } else if (!std::strcmp(option, "--substitutes")) {
+      seam_test::g_settings.substitutes = value;
     } else if (!std::strcmp(option, "--only")) {
       only = value;
     } else if (!std::strcmp(option, "--updater")) {

@@ -16,7 +16,8 @@ struct Settings {
   uint32_t major = 0;
   uint32_t minor = 0;
   uint32_t platformId = 0;
-  int32_t wow64 = -1;  // -1: not told
+  int32_t wow64 = -1;       // -1: not told
+  std::string substitutes;  // folder of the substitute utilities; empty: not told
 };
 const Settings& Given();
 

@@ -1,7 +1,10 @@
 #!/bin/sh
 # Generates a demo payload folder holding every member name of the release
 # package:
-#   - R0123.WPH, a 1.5 MiB image of deterministic pseudo-random bytes;
+#   - R0123.WPH, a 1.5 MiB image of deterministic pseudo-random bytes
+#     followed by the flash tool's markers and flash-area table (1,614,170
+#     bytes: "ZFLPF" at 0x18001B, its table offset 87, the table at
+#     0x180072, "ZQDS" at 0x18071B), so that the flash tool's check passes;
 #   - AddMem.sys, the test ADDMEM driver when the Windows build has it
 #     (tests/drivers: it answers from a simulated machine, never from real
 #     hardware), else placeholder bytes;
@@ -40,12 +43,29 @@ placeholder() {
 
 # The image: a 32-bit linear congruential sequence (exact in awk's doubles),
 # the top byte of each step, so the same bytes come out on every machine.
-LC_ALL=C awk 'BEGIN {
+# Behind it, in erased (0xFF) space: the "ZFLPF" header (its u32 at byte 53
+# is 87, the table's distance from the header), the flash-area table (eight
+# 64 KiB areas with action 0x22, the ESCD area, the terminator) and "ZQDS".
+LC_ALL=C awk '
+function fill(n) { while (n-- > 0) printf "%c", 255 }
+function u32(v,  i) { for (i = 0; i < 4; i++) { printf "%c", v % 256; v = int(v / 256) } }
+function u16(v) { printf "%c%c", v % 256, int(v / 256) }
+function entry(size, offset, address, flags) { u32(size); u32(offset); u32(address); u16(0); u16(flags) }
+BEGIN {
   x = 20240601
   for (i = 0; i < 1572864; i++) {
     x = (x * 69069 + 1) % 4294967296
     printf "%c", int(x / 16777216)
   }
+  fill(27)
+  printf "ZFLPF"; for (i = 5; i < 53; i++) printf "%c", 0; u32(87); u32(0)
+  fill(26)
+  for (i = 0; i < 8; i++) entry(65536, 524288 + i * 65536, 4294443008 + i * 65536, 34)
+  entry(61440, 1052672, 4293922816, 34)
+  entry(0, 0, 0, 0)
+  fill(1545)
+  printf "ZQDS"
+  fill(39483)
 }' >"$out/R0123.WPH"
 
 driver=""

@@ -1,7 +1,10 @@
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "flags_word.h"
+#include "image_report.h"
 #include "runner.h"
 
 namespace {
@@ -11,11 +14,16 @@ void Usage() {
       "usage: orv-sim run [--profile FILE] [--package FILE] [--scratch DIR] [-- OPTION...]\n"
       "       orv-sim options [--ami] [--64] [-- OPTION...]\n"
       "       orv-sim messages\n"
+      "       orv-sim identity --profile FILE [--diag]\n"
+      "       orv-sim image FILE [--patch FLAGS] [--kept N]\n"
       "\n"
       "run       runs the update on a simulated notebook (machine profile: docs/profile.md)\n"
       "          and prints the transcript (docs/transcript.md)\n"
       "options   shows how a command line is parsed: UpdateFlags and both utility command lines\n"
-      "messages  shows the message box every result code gets");
+      "messages  shows the message box every result code gets\n"
+      "identity  what the updater reads of the notebook's firmware (--diag: with UseDiagRecord)\n"
+      "image     what the updater reads from an image file; --patch FLAGS (names joined by '|'\n"
+      "          or a number) and --kept N show what the flash-area patch would change");
 }
 
 std::string JoinRest(int argc, char** argv, int from) {
@@ -48,6 +56,42 @@ int main(int argc, char** argv) {
         return Usage(), 2;
     }
     return orvsim::ShowOptions(JoinRest(argc, argv, i + 1), ami, wide);
+  }
+  if (command == "identity") {
+    std::string profile;
+    bool diag = false;
+    for (int i = 2; i < argc; ++i) {
+      if (!std::strcmp(argv[i], "--diag"))
+        diag = true;
+      else if (!std::strcmp(argv[i], "--profile") && i + 1 < argc)
+        profile = argv[++i];
+      else
+        return Usage(), 2;
+    }
+    if (profile.empty()) return Usage(), 2;
+    return orvsim::ShowIdentity(profile, diag);
+  }
+  if (command == "image") {
+    orvsim::ImageRequest request;
+    for (int i = 2; i < argc; ++i) {
+      const std::string option = argv[i];
+      if (option == "--patch" && i + 1 < argc) {
+        std::string error;
+        if (!orvpack::ParseFlagsWord(argv[++i], &request.flags, &error)) {
+          std::fprintf(stderr, "orv-sim: %s\n", error.c_str());
+          return 2;
+        }
+        request.patch = true;
+      } else if (option == "--kept" && i + 1 < argc) {
+        request.keptArea = static_cast<uint8_t>(std::strtoul(argv[++i], nullptr, 0));
+      } else if (request.path.empty() && option[0] != '-') {
+        request.path = option;
+      } else {
+        return Usage(), 2;
+      }
+    }
+    if (request.path.empty()) return Usage(), 2;
+    return orvsim::ShowImage(request);
   }
   if (command == "run") {
     orvsim::RunRequest request;

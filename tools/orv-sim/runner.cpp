@@ -11,6 +11,7 @@
 #include "core/results.h"
 #include "core/shared_state.h"
 #include "core/update_flags.h"
+#include "identity_report.h"
 #include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
 #include "os/sim/sim_devices.h"
@@ -181,6 +182,36 @@ int RunUpdateOnNotebook(const RunRequest& request) {
   PrintWorkDirectory(notebook);
   std::printf("exit code: 0x%08X (%d, %s)\n", code, static_cast<int32_t>(code), ending.c_str());
   return static_cast<int>(code & 0xFF);
+}
+
+int ShowIdentity(const std::string& profilePath, bool diag) {
+  sim::Profile profile;
+  std::string error;
+  if (!sim::LoadProfile(profilePath, &profile, &error)) {
+    std::fprintf(stderr, "orv-sim: %s\n", error.c_str());
+    return 2;
+  }
+  sim::ScratchFolder scratch("orv-sim");
+  try {
+    sim::Notebook notebook(profile, scratch.path());
+    notebook.Install();
+    app::ResetRunState();
+    core::Shared().UpdateFlags = diag ? core::UseDiagRecord : 0;
+    // Where the updater would have staged its ADDMEM driver from the package.
+    notebook.files().ChangeDirectory(notebook.profile().startDirectory);
+    notebook.files().Put("ADDMEM.SYS", "driver");
+    for (const std::string& line : ReadIdentityLines()) std::printf("%s\n", line.c_str());
+    const machine::Machine& m = notebook.devices().Machine();
+    std::printf("driver requests: %u\n",
+                m.requests[0] + m.requests[1] + m.requests[2] + m.requests[3]);
+  } catch (const sim::ProcessExit& exit) {
+    std::printf("the process ended with 0x%08X (no memory driver)\n", exit.code);
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "orv-sim: %s\n", e.what());
+    return 2;
+  }
+  return 0;
 }
 
 }  // namespace orvsim

@@ -24,4 +24,9 @@ int ShowOptions(const std::string& commandLine, bool amiPath, bool sixtyFourBit)
 // Prints the message every result code gets from the reporter.
 int ShowResultMessages();
 
+// Reads the firmware identity of the profile's notebook as the updater
+// would (with UseDiagRecord when `diag`) and prints it with the number of
+// driver requests it took.
+int ShowIdentity(const std::string& profilePath, bool diag);
+
 }  // namespace orvsim

@@ -1,28 +1,15 @@
 #include "os/sim/hardware_profile.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
+
+#include "os/sim/firmware_profile.h"
+#include "os/sim/profile_fields.h"
 
 namespace sim {
 namespace {
 
 using nlohmann::json;
-
-uint64_t Number(const json& v, const char* field) {
-  try {
-    if (v.is_string()) return std::stoull(v.get<std::string>(), nullptr, 0);
-    if (v.is_boolean()) return v.get<bool>() ? 1 : 0;
-    return v.get<uint64_t>();
-  } catch (const std::exception&) {
-    throw std::runtime_error(std::string("profile: bad number in \"") + field + "\"");
-  }
-}
-
-uint64_t NumberOr(const json& object, const char* field, uint64_t fallback) {
-  return object.contains(field) ? Number(object[field], field) : fallback;
-}
 
 // "normal", "dead" or {"slowMicros": N}.
 machine::Behaviour ReadBehaviour(const json& object, const char* field) {
@@ -41,14 +28,6 @@ machine::Behaviour ReadBehaviour(const json& object, const char* field) {
   return b;
 }
 
-void Place(machine::Machine* m, uint64_t address, const std::vector<uint8_t>& bytes) {
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    uint8_t* at = m->memory.At(address + i);
-    if (!at) throw std::runtime_error("profile: memory contents outside the modelled ranges");
-    *at = bytes[i];
-  }
-}
-
 std::vector<uint8_t> HexBytes(const std::string& text) {
   std::vector<uint8_t> bytes;
   std::string digits;
@@ -60,12 +39,10 @@ std::vector<uint8_t> HexBytes(const std::string& text) {
   return bytes;
 }
 
-void LoadFile(const std::string& path, uint8_t* to, size_t size) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("profile: cannot read memory file " + path);
-  std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+void LoadFile(const json& profile, const std::string& name, uint8_t* to, size_t size) {
+  const std::vector<uint8_t> data = ReadProfileFile(profile, name);
   if (data.size() != size)
-    throw std::runtime_error("profile: memory file " + path + " has the wrong size");
+    throw std::runtime_error("profile: memory file " + name + " has the wrong size");
   std::copy(data.begin(), data.end(), to);
 }
 
@@ -138,6 +115,45 @@ void BuildSuperIo(const json& s, machine::Machine* m) {
   }
 }
 
+// One of `names`, by position; `field` names the value in the error.
+template <size_t N>
+uint8_t Choice(const json& object, const char* field, const char* const (&names)[N]) {
+  if (!object.contains(field)) return 0;
+  for (size_t i = 0; i < N; ++i)
+    if (object[field] == names[i]) return static_cast<uint8_t>(i);
+  std::string allowed;
+  for (const char* name : names) allowed += std::string(allowed.empty() ? "" : ", ") + name;
+  throw std::runtime_error(std::string("profile: \"") + field + "\" must be one of " + allowed);
+}
+
+// Physical drives; without the section, one fixed ATA disk without a
+// password at drive 0.
+void BuildDisks(const json& h, machine::Machine* m) {
+  machine::Disks& disks = m->disks;
+  if (!h.contains("disks")) {
+    disks.drive[0].present = true;
+    return;
+  }
+  static const char* const kTypes[] = {"ata", "atapi"};
+  static const char* const kSecurity[] = {"none", "supported", "enabled"};
+  static const char* const kControllers[] = {"answers", "refuses-smart", "no-ide"};
+  static constexpr uint8_t kSecurityBits[] = {
+      0, machine::Disks::kSecuritySupported,
+      machine::Disks::kSecuritySupported | machine::Disks::kSecurityEnabled};
+  for (const json& item : h["disks"]) {
+    const uint64_t number = NumberOr(item, "drive", 0);
+    if (number >= machine::Disks::kDrives)
+      throw std::runtime_error("profile: \"drive\" must be 0 to 7");
+    machine::Disks::Drive& d = disks.drive[number];
+    d.present = true;
+    d.atapi = Choice(item, "type", kTypes) == 1;
+    d.removable = item.value("removable", false);
+    d.security = kSecurityBits[Choice(item, "security", kSecurity)];
+    d.controller =
+        static_cast<machine::Disks::Controller>(Choice(item, "controller", kControllers));
+  }
+}
+
 DriverPresence ReadPresence(const json& drivers, const char* name) {
   DriverPresence p;
   if (!drivers.contains(name)) return p;
@@ -147,6 +163,7 @@ DriverPresence ReadPresence(const json& drivers, const char* name) {
   } else {
     p.present = d.value("present", true);
     p.openFailures = static_cast<uint32_t>(NumberOr(d, "openFailures", 0));
+    p.opensBeforeLoss = static_cast<uint32_t>(NumberOr(d, "opensBeforeLoss", 0));
   }
   return p;
 }
@@ -180,12 +197,18 @@ void BuildMachine(const json& profile, machine::Machine* m) {
               ? machine::Machine::kRefuseAll
               : static_cast<uint32_t>(Number(d["refusePortRequests"], "refusePortRequests"));
     }
+    if (d.contains("refuseMemoryReadAt")) {
+      m->refuseMemoryRead = true;
+      m->refuseMemoryReadAt = Number(d["refuseMemoryReadAt"], "refuseMemoryReadAt");
+    }
   }
-  if (!profile.contains("hardware")) return;
-  const json& h = profile["hardware"];
+  static const json kNoHardware = json::object();
+  const json& h = profile.contains("hardware") ? profile["hardware"] : kNoHardware;
+  BuildDisks(h, m);
   if (h.contains("firmwareFile"))
-    LoadFile(h["firmwareFile"], m->memory.firmware, sizeof m->memory.firmware);
-  if (h.contains("topFile")) LoadFile(h["topFile"], m->memory.top, sizeof m->memory.top);
+    LoadFile(profile, h["firmwareFile"], m->memory.firmware, sizeof m->memory.firmware);
+  if (h.contains("topFile")) LoadFile(profile, h["topFile"], m->memory.top, sizeof m->memory.top);
+  BuildFirmware(profile, m);
   if (h.contains("memory")) {
     for (const json& item : h["memory"]) {
       const uint64_t address = NumberOr(item, "address", 0);

@@ -15,6 +15,10 @@ namespace sim {
 struct DriverPresence {
   bool present = false;
   uint32_t openFailures = 0;  // opens that fail (error 2) before one succeeds
+  // Opens that succeed before every later one fails (a driver that goes
+  // away during the run); 0: no limit.
+  uint32_t opensBeforeLoss = 0;
+  uint32_t opens = 0;  // the simulation's count of opens that succeeded
 };
 
 struct DriverSetup {

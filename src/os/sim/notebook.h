@@ -32,6 +32,7 @@ class SimDevices;
 class SimServices;
 class SimDialogs;
 class SimLibraries;
+class SimDeviceManager;
 
 class Notebook {
  public:
@@ -55,6 +56,7 @@ class Notebook {
   SimServices& services() { return *services_; }
   SimDialogs& dialogs() { return *dialogs_; }
   SimLibraries& libraries() { return *libraries_; }
+  SimDeviceManager& deviceManager() { return *deviceManager_; }
 
  private:
   Profile profile_;
@@ -69,6 +71,7 @@ class Notebook {
   std::unique_ptr<SimServices> services_;
   std::unique_ptr<SimDialogs> dialogs_;
   std::unique_ptr<SimLibraries> libraries_;
+  std::unique_ptr<SimDeviceManager> deviceManager_;
 };
 
 }  // namespace sim

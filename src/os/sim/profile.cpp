@@ -1,5 +1,7 @@
 #include "os/sim/profile.h"
 
+#include <filesystem>
+
 #include "os/sim/host_files.h"
 
 namespace sim {
@@ -54,6 +56,7 @@ bool ParseProfile(const std::string& text, Profile* p, std::string* error) {
       p->freeSpaceQueryFails = d.value("queryFails", false);
     }
     p->threadStartFails = j.value("threadStartFails", false);
+    if (j.contains("priorityClass")) p->priorityClass = Number(j["priorityClass"]);
     if (j.contains("messageBoxes")) {
       for (const auto& m : j["messageBoxes"]) {
         MessageBoxAnswer a;
@@ -76,7 +79,14 @@ bool LoadProfile(const std::string& path, Profile* profile, std::string* error) 
     *error = "cannot open profile " + path;
     return false;
   }
-  return ParseProfile(text, profile, error);
+  if (!ParseProfile(text, profile, error)) return false;
+  // The files a profile names are found beside it.
+  if (!profile->json.contains("folder")) {
+    std::error_code ignored;
+    profile->json["folder"] =
+        std::filesystem::absolute(std::filesystem::path(path).parent_path(), ignored).string();
+  }
+  return true;
 }
 
 }  // namespace sim

@@ -35,12 +35,15 @@ struct Profile {
   uint64_t freeBytes = 4ull << 30;
   bool freeSpaceQueryFails = false;
   bool threadStartFails = false;
+  uint32_t priorityClass = 0x20;  // NORMAL_PRIORITY_CLASS
   std::vector<MessageBoxAnswer> messageBoxes;
   nlohmann::json json;  // the whole profile, for the sections read elsewhere
 };
 
 // False with `*error` set when the text is not a valid profile.
 bool ParseProfile(const std::string& text, Profile* profile, std::string* error);
+// As ParseProfile, with the file's folder as the profile's "folder" (where
+// the files it names are found) unless the profile gives one.
 bool LoadProfile(const std::string& path, Profile* profile, std::string* error);
 
 }  // namespace sim

@@ -2,6 +2,8 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -21,6 +23,19 @@ bool SameName(const std::string& a, const char* b) {
         std::toupper(static_cast<unsigned char>(b[i])))
       return false;
   return true;
+}
+
+// "\\.\PhysicalDriveN" (any letter case): N, or -1 for any other name.
+int PhysicalDriveNumber(const std::string& name) {
+  static constexpr char kPrefix[] = "\\\\.\\PhysicalDrive";
+  constexpr size_t kLength = sizeof kPrefix - 1;
+  if (name.size() <= kLength || !SameName(name.substr(0, kLength), kPrefix)) return -1;
+  int number = 0;
+  for (size_t i = kLength; i < name.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i])) || number > 1000) return -1;
+    number = number * 10 + (name[i] - '0');
+  }
+  return number;
 }
 
 std::string Hex(uint32_t value, int digits) {
@@ -58,13 +73,16 @@ void SimDevices::Note(const std::string& kind, const std::string& text) {
   transcript_->Add(kind, text);
 }
 
-os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_t,
+os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_t share,
                                uint32_t disposition, uint32_t flags, uint32_t* error) {
   clock_->Advance(kOpenMicros);
   uint32_t ignored = 0;
   uint32_t& err = error ? *error : ignored;
   const bool nt = profile_.platformId == 2;
   const bool readWrite = access == (os::device::kGenericRead | os::device::kGenericWrite);
+  const int drive = PhysicalDriveNumber(name);
+  if (drive >= 0)
+    return OpenDrive(name, static_cast<uint32_t>(drive), access, share, disposition, flags, &err);
   machine::Driver driver;
   DriverPresence presence;
   if (SameName(name, "\\\\.\\KMDFMEMIO\\kmdfmemiosamp.log")) {
@@ -99,19 +117,45 @@ os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_
     Note("device", "open " + name + ": refused (error 87)");
     return os::kInvalidDevice;
   }
-  uint32_t* failures = driver == machine::Driver::kTorq        ? &setup_.torq.openFailures
-                       : driver == machine::Driver::kKmdfMemIo ? &setup_.kmdfMemIo.openFailures
-                       : driver == machine::Driver::kMemIoVxd  ? &setup_.memIoVxd.openFailures
-                                                               : &setup_.addMemOpenFailures;
-  if (!presence.present || *failures > 0) {
+  DriverPresence* state = driver == machine::Driver::kTorq        ? &setup_.torq
+                          : driver == machine::Driver::kKmdfMemIo ? &setup_.kmdfMemIo
+                          : driver == machine::Driver::kMemIoVxd  ? &setup_.memIoVxd
+                                                                  : nullptr;
+  uint32_t* failures = state ? &state->openFailures : &setup_.addMemOpenFailures;
+  const bool lost = state && state->opensBeforeLoss && state->opens >= state->opensBeforeLoss;
+  if (!presence.present || *failures > 0 || lost) {
     if (presence.present) --*failures;
     err = os::error::kFileNotFound;
     Note("device", "open " + name + ": not present");
     return os::kInvalidDevice;
   }
   err = os::error::kNone;
+  if (state) ++state->opens;
   Note("device", "open " + name);
   handles_[nextHandle_] = driver;
+  return nextHandle_++;
+}
+
+// Physical drives open only in the form the disk check uses: read and
+// write access, shared for reading and writing, no flags.
+os::DeviceRef SimDevices::OpenDrive(const std::string& name, uint32_t number, uint32_t access,
+                                    uint32_t share, uint32_t disposition, uint32_t flags,
+                                    uint32_t* error) {
+  if (number >= machine::Disks::kDrives || !machine_->disks.drive[number].present) {
+    *error = os::error::kFileNotFound;
+    Note("device", "open " + name + ": not present");
+    return os::kInvalidDevice;
+  }
+  if (access != (os::device::kGenericRead | os::device::kGenericWrite) ||
+      share != (os::device::kShareRead | os::device::kShareWrite) ||
+      disposition != os::device::kOpenExisting || flags != 0) {
+    *error = os::error::kInvalidParameter;
+    Note("device", "open " + name + ": refused (error 87)");
+    return os::kInvalidDevice;
+  }
+  *error = os::error::kNone;
+  Note("device", "open " + name);
+  drives_[nextHandle_] = number;
   return nextHandle_++;
 }
 
@@ -145,28 +189,39 @@ bool SimDevices::Control(os::DeviceRef device, uint32_t code, const void* input,
                          void* output, uint32_t outputSize, uint32_t* returned) {
   if (returned) *returned = 0;
   clock_->Advance(setup_.requestMicros);
-  auto it = handles_.find(device);
-  if (it == handles_.end()) return false;
-  machine_->SetTime(clock_->Micros());
   // METHOD_BUFFERED: the driver sees one system buffer holding the input,
   // and its output is copied back to the caller's output buffer.
   std::vector<uint8_t> system(std::max(inputSize, outputSize));
   if (inputSize) std::memcpy(system.data(), input, inputSize);
-  const machine::CallerMemory caller{this, &CallerRead, &CallerWrite};
-  const machine::DriverRequest request{code,           system.data(),
-                                       inputSize,      outputSize,
-                                       profile_.wow64, reinterpret_cast<uintptr_t>(output),
-                                       &caller};
   uint32_t information = 0;
-  if (!machine::HandleRequest(*machine_, it->second, request, &information)) return false;
+  if (!Answer(device, code, system.data(), inputSize, outputSize, output, &information))
+    return false;
   information = std::min(information, outputSize);
   if (information) std::memcpy(output, system.data(), information);
   if (returned) *returned = information;
   return true;
 }
 
+// One request in its system buffer, by the drive or driver behind the handle.
+bool SimDevices::Answer(os::DeviceRef device, uint32_t code, uint8_t* system, uint32_t inputSize,
+                        uint32_t outputSize, void* output, uint32_t* information) {
+  if (auto drive = drives_.find(device); drive != drives_.end()) {
+    return machine_->disks.Handle(drive->second, code, system, inputSize, outputSize,
+                                  information) == machine::Disks::Answer::kDone;
+  }
+  auto it = handles_.find(device);
+  if (it == handles_.end()) return false;
+  machine_->SetTime(clock_->Micros());
+  const machine::CallerMemory caller{this, &CallerRead, &CallerWrite};
+  const machine::DriverRequest request{
+      code,   system, inputSize, outputSize, profile_.wow64, reinterpret_cast<uintptr_t>(output),
+      &caller};
+  return machine::HandleRequest(*machine_, it->second, request, information);
+}
+
 void SimDevices::Close(os::DeviceRef device) {
   if (handles_.erase(device)) FlushEffects();
+  drives_.erase(device);
 }
 
 void* SimDevices::AllocateRequest(size_t size) {

@@ -1,6 +1,7 @@
 // Device handles of the simulated notebook: the four memory-access drivers
 // named by the profile's "drivers" section, each decoding exactly its own
-// request records against the hardware model. Hardware effects that matter
+// request records against the hardware model, and the physical drives'
+// SMART interface. Hardware effects that matter
 // (EC RAM, CMOS, SMI enable, keyboard-controller command byte, auto-on,
 // firmware and controller calls, protocol faults) reach the transcript as
 // "hw" lines when a device handle is closed.
@@ -34,7 +35,7 @@ class SimDevices : public os::Devices {
   void FreeRequest(void* block) override;
 
   machine::Machine& Machine() { return *machine_; }
-  size_t OpenHandles() const { return handles_.size(); }
+  size_t OpenHandles() const { return handles_.size() + drives_.size(); }
   size_t LiveRequestBlocks() const { return blocks_.size(); }
   // Writes pending hardware effects to the transcript now.
   void FlushEffects();
@@ -49,6 +50,10 @@ class SimDevices : public os::Devices {
     uint32_t smiCalls, smiAnswered, mailboxCommands, violations;
   };
   Snapshot Take() const;
+  bool Answer(os::DeviceRef device, uint32_t code, uint8_t* system, uint32_t inputSize,
+              uint32_t outputSize, void* output, uint32_t* information);
+  os::DeviceRef OpenDrive(const std::string& name, uint32_t number, uint32_t access, uint32_t share,
+                          uint32_t disposition, uint32_t flags, uint32_t* error);
   bool CallerRange(uint32_t address, uint32_t size, uint8_t** at);
   static bool CallerRead(void* self, uint32_t address, uint8_t* to, uint32_t size);
   static bool CallerWrite(void* self, uint32_t address, const uint8_t* from, uint32_t size);
@@ -61,6 +66,7 @@ class SimDevices : public os::Devices {
   DriverSetup setup_;
   std::unique_ptr<machine::Machine> machine_;
   std::map<os::DeviceRef, machine::Driver> handles_;
+  std::map<os::DeviceRef, uint32_t> drives_;  // physical drive handles: drive number
   os::DeviceRef nextHandle_ = 0x40;
   std::map<uintptr_t, size_t> blocks_;  // live request blocks: start -> size
   Snapshot last_;

@@ -161,6 +161,23 @@ os::WindowRef SimDialogs::AddTopLevelWindow(const std::string& title) {
   return window;
 }
 
+bool SimDialogs::ShowOtherProgramWindow(const std::string& title, uint32_t milliseconds) {
+  // A timer fires at most this often while the window is up, however long.
+  constexpr uint32_t kMaxTicks = 1000;
+  const os::WindowRef window = AddTopLevelWindow(title);
+  std::vector<std::pair<os::WindowRef, int>> ticks;
+  for (const auto& [dialog, w] : windows_) {
+    if (!w.open) continue;
+    for (const auto& [timerId, period] : w.timers) {
+      const uint32_t count = period ? std::min(milliseconds / period, kMaxTicks) : 0;
+      ticks.insert(ticks.end(), count, {dialog, timerId});
+    }
+  }
+  for (const auto& [dialog, timerId] : ticks) FireTimer(dialog, timerId);
+  const bool closed = topLevel_.erase(window) == 0;
+  return closed;
+}
+
 bool SimDialogs::IsOpen(os::WindowRef dialog) const {
   auto it = windows_.find(dialog);
   return it != windows_.end() && it->second.open;

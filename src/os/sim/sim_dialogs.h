@@ -40,6 +40,9 @@ class SimDialogs : public os::Dialogs {
   void PressCancel(os::WindowRef dialog);
   void FireTimer(os::WindowRef dialog, int timerId);
   os::WindowRef AddTopLevelWindow(const std::string& title);
+  // Another program's top-level window, up for `milliseconds` while the
+  // open dialogs' timers tick; true when it was closed (WM_CLOSE) before.
+  bool ShowOtherProgramWindow(const std::string& title, uint32_t milliseconds);
   bool IsOpen(os::WindowRef dialog) const;
   bool TimerRunning(os::WindowRef dialog, int timerId) const;
   std::string ItemText(os::WindowRef dialog, int control) const;

@@ -91,6 +91,12 @@ class SimFile : public os::File {
     return position >= 0 && fseeko(file_, static_cast<off_t>(position), SEEK_SET) == 0;
   }
   bool SeekToEnd() override { return fseeko(file_, 0, SEEK_END) == 0; }
+  bool Size(uint64_t* size) override {
+    struct stat st;
+    if (fstat(fileno(file_), &st) != 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+  }
 
  private:
   SimFileSystem* fs_;

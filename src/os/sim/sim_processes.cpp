@@ -1,55 +1,132 @@
 #include "os/sim/sim_processes.h"
 
 #include <cstdio>
+#include <vector>
+
+#include "os/sim/utilities/behaviour.h"
+#include "os/sim/utilities/command_line.h"
+#include "os/sim/utilities/text.h"
+#include "os/sim/utility_profile.h"
 
 namespace sim {
 namespace {
 
-// The program named by a command line: its first token without directory
-// part and without ".exe", as the profile's "utilities" keys name it.
-std::string ProgramName(const std::string& commandLine) {
-  std::string first = commandLine.substr(0, commandLine.find(' '));
-  const size_t slash = first.find_last_of("\\/");
-  if (slash != std::string::npos) first = first.substr(slash + 1);
-  if (first.size() > 4) {
-    std::string ext = first.substr(first.size() - 4);
-    for (char& c : ext) c = static_cast<char>(c | 0x20);
-    if (ext == ".exe") first.resize(first.size() - 4);
+using Ending = os::ProcessOutcome::Ending;
+
+// The utility's view: files of its working directory, its window, its record.
+struct UtilityHost {
+  SimFileSystem* files;
+  SimDialogs* dialogs;
+  Transcript* transcript;
+  std::string directory;
+  std::string content;
+  std::vector<uint8_t> scratch;
+
+  std::string PathOf(const char* name) const {
+    const std::string text = name;
+    const bool absolute = (text.size() > 1 && text[1] == ':') || (!text.empty() && text[0] == '\\');
+    return absolute ? text : directory + (directory.ends_with('\\') ? "" : "\\") + text;
   }
-  return first;
+  static UtilityHost& Of(void* context) { return *static_cast<UtilityHost*>(context); }
+  static bool Read(void* context, const char* name, const uint8_t** data, uint32_t* size) {
+    UtilityHost& host = Of(context);
+    const std::string path = host.PathOf(name);
+    if (host.files->IsDirectory(path) || !host.files->Get(path, &host.content)) return false;
+    *data = reinterpret_cast<const uint8_t*>(host.content.data());
+    *size = static_cast<uint32_t>(host.content.size());
+    return true;
+  }
+  static bool Write(void* context, const char* name, const uint8_t* data, uint32_t size) {
+    UtilityHost& host = Of(context);
+    return host.files->Put(host.PathOf(name),
+                           std::string(reinterpret_cast<const char*>(data), size));
+  }
+  static uint8_t* Scratch(void* context, uint32_t size) {
+    UtilityHost& host = Of(context);
+    host.scratch.assign(size, 0);
+    return host.scratch.data();
+  }
+  static bool ShowWindow(void* context, const char* title, uint32_t milliseconds) {
+    return Of(context).dialogs->ShowOtherProgramWindow(title, milliseconds);
+  }
+  static void Record(void* context, const char* line) {
+    Of(context).transcript->Add("utility", line);
+  }
+};
+
+bool HasExtension(const std::string& path) {
+  const size_t dot = path.find_last_of('.');
+  return dot != std::string::npos && dot > path.find_last_of('\\');
+}
+
+// The program's name as the profile's "utilities" keys give it: its file
+// name without directory and ".exe".
+std::string ProgramName(const std::string& program) {
+  std::string name = program.substr(program.find_last_of('\\') + 1);
+  if (name.size() > 4 && utilities::SameText(name.c_str() + name.size() - 4, ".exe"))
+    name.resize(name.size() - 4);
+  return name;
 }
 
 }  // namespace
 
-bool SimProcesses::RunAndWait(const std::string& commandLine, const std::string& workingDirectory,
-                              uint32_t* exitCode) {
-  const std::string name = ProgramName(commandLine);
-  const std::string program =
-      workingDirectory + (workingDirectory.ends_with('\\') ? "" : "\\") + name + ".exe";
-  if (!files_->Exists(program) && !files_->Exists(name + ".exe")) {
-    transcript_->Add("process", commandLine + " (in " + workingDirectory + "): not found");
-    return false;
+std::string SimProcesses::FindProgram(const std::string& commandLine) {
+  utilities::Span candidates[utilities::kMaxProgramCandidates];
+  const uint32_t count = utilities::ProgramCandidates(commandLine.c_str(), candidates,
+                                                      utilities::kMaxProgramCandidates);
+  // The simulated system has no system folders or PATH to search: a
+  // relative name is taken from the current directory.
+  for (uint32_t i = 0; i < count; ++i) {
+    std::string name = commandLine.substr(candidates[i].start, candidates[i].length);
+    if (!HasExtension(name)) name += ".exe";
+    const std::string path = files_->FullPath(name);
+    if (files_->Exists(path) && !files_->IsDirectory(path)) return path;
   }
-  int32_t code = 0;
-  const auto& utilities =
-      profile_->json.contains("utilities") ? profile_->json["utilities"] : nlohmann::json::object();
-  for (auto it = utilities.begin(); it != utilities.end(); ++it) {
-    std::string key = it.key();
-    if (key.size() != name.size()) continue;
-    bool same = true;
-    for (size_t i = 0; i < key.size(); ++i) same = same && ((key[i] | 0x20) == (name[i] | 0x20));
-    if (!same) continue;
-    code = it.value().value("exitCode", 0);
-    if (it.value().contains("leaves")) {
-      for (auto f = it.value()["leaves"].begin(); f != it.value()["leaves"].end(); ++f)
-        files_->Put(workingDirectory + "\\" + f.key(), f.value().get<std::string>());
-    }
+  return {};
+}
+
+os::ProcessOutcome SimProcesses::RunAndWait(const std::string& commandLine,
+                                            const std::string& workingDirectory) {
+  const std::string started = commandLine + " (in " + workingDirectory + ")";
+  os::ProcessOutcome outcome;
+  const auto notStarted = [&](uint32_t error) {
+    transcript_->Add("process", started + ": not started (error " + std::to_string(error) + ")");
+    outcome.error = error;
+    return outcome;
+  };
+  const std::string program = FindProgram(commandLine);
+  if (program.empty()) return notStarted(os::error::kFileNotFound);
+  const std::string directory =
+      workingDirectory.empty() ? files_->CurrentDirectory() : files_->FullPath(workingDirectory);
+  if (!files_->IsDirectory(directory)) return notStarted(os::error::kDirectoryInvalid);
+  const std::string name = ProgramName(program);
+  const UtilitySetup setup = ReadUtilitySetup(profile_->json, name);
+  std::string image;
+  files_->Get(program, &image);
+  if (setup.startFails || image.compare(0, 2, "MZ") != 0)
+    return notStarted(os::error::kBadExeFormat);
+
+  utilities::Script script;
+  utilities::DecodeScript(setup.script.data(), static_cast<uint32_t>(setup.script.size()), &script);
+  UtilityHost state{files_, dialogs_, transcript_, directory, {}, {}};
+  const utilities::Host host{&state,
+                             &UtilityHost::Read,
+                             &UtilityHost::Write,
+                             &UtilityHost::Scratch,
+                             &UtilityHost::ShowWindow,
+                             &UtilityHost::Record};
+  const int32_t code =
+      utilities::RunUtility(name.c_str(), commandLine.c_str(), directory.c_str(), script, host);
+  if (setup.exitCodeUnreadable) {
+    transcript_->Add("process", started + ": " + program + " -> exit code unreadable (error 6)");
+    outcome.ending = Ending::kExitCodeUnknown;
+    outcome.error = os::error::kInvalidHandle;
+    return outcome;
   }
-  char tail[32];
-  std::snprintf(tail, sizeof tail, " -> exit %d", code);
-  transcript_->Add("process", commandLine + " (in " + workingDirectory + ")" + tail);
-  *exitCode = static_cast<uint32_t>(code);
-  return true;
+  transcript_->Add("process", started + ": " + program + " -> exit " + std::to_string(code));
+  outcome.ending = Ending::kExited;
+  outcome.exitCode = static_cast<uint32_t>(code);
+  return outcome;
 }
 
 }  // namespace sim

@@ -55,4 +55,43 @@ void SimSystem::ExitProcess(uint32_t code) {
   throw ProcessExit{code};
 }
 
+namespace {
+std::string Hex8(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", value);
+  return text;
+}
+}  // namespace
+
+bool SimSystem::SetPriorityClass(uint32_t priorityClass) {
+  // The classes SetPriorityClass knows; anything else is refused.
+  static constexpr uint32_t kClasses[] = {0x20, 0x40, 0x80, 0x100, 0x4000, 0x8000};
+  bool known = false;
+  for (uint32_t c : kClasses) known = known || c == priorityClass;
+  if (!known) {
+    transcript_->Add("priority", Hex8(priorityClass) + " refused");
+    return false;
+  }
+  transcript_->Add("priority", Hex8(priorityClass_) + " -> " + Hex8(priorityClass));
+  priorityClass_ = priorityClass;
+  return true;
+}
+
+void SimSystem::EnableShutdownPrivilege() {
+  // The 9x family has no tokens; the calls fail there.
+  if (profile_->platformId != 2) return;
+  shutdownPrivilege_ = true;
+  transcript_->Add("power", "shutdown privilege enabled");
+}
+
+bool SimSystem::RequestExitWindows(uint32_t flags, uint32_t* error) {
+  if (profile_->platformId == 2 && !shutdownPrivilege_) {
+    *error = os::error::kPrivilegeNotHeld;
+    transcript_->Add("power", "ExitWindowsEx " + Hex8(flags) + " refused (error 1314)");
+    return false;
+  }
+  transcript_->Add("power", "ExitWindowsEx " + Hex8(flags) + ": the session ends");
+  throw ProcessExit{0};
+}
+
 }  // namespace sim

@@ -42,4 +42,16 @@ int SimUi::LoadText(os::ModuleRef module, uint32_t id, char* buffer, int size) {
   return static_cast<int>(length);
 }
 
+os::CursorRef SimUi::ShowWaitCursor() {
+  const os::CursorRef previous = cursor_;
+  cursor_ = kWaitCursor;
+  transcript_->Add("cursor", "wait");
+  return previous;
+}
+
+void SimUi::RestoreCursor(os::CursorRef previous) {
+  cursor_ = previous;
+  transcript_->Add("cursor", previous == kWaitCursor ? "wait" : "restored");
+}
+
 }  // namespace sim

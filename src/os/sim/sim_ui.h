@@ -1,5 +1,6 @@
-// Message boxes and resource texts of the simulated notebook. Message boxes
-// are answered from the profile's script (OK when it says nothing).
+// Message boxes, resource texts and the mouse cursor of the simulated
+// notebook. Message boxes are answered from the profile's script (OK when
+// it says nothing); cursor changes reach the transcript.
 #pragma once
 
 #include <cstddef>
@@ -22,12 +23,18 @@ class SimUi : public os::UserInterface {
                      uint32_t type) override;
   os::ModuleRef OwnModule() override { return kExecutableModule; }
   int LoadText(os::ModuleRef module, uint32_t id, char* buffer, int size) override;
+  os::CursorRef ShowWaitCursor() override;
+  void RestoreCursor(os::CursorRef previous) override;
+
+  static constexpr os::CursorRef kArrowCursor = 0x10011, kWaitCursor = 0x10013;
+  os::CursorRef Cursor() const { return cursor_; }
 
  private:
   Profile* profile_;
   Transcript* transcript_;
   Notebook* notebook_;  // for the loaded language libraries
   size_t nextAnswer_ = 0;
+  os::CursorRef cursor_ = kArrowCursor;
 };
 
 }  // namespace sim

@@ -36,6 +36,17 @@ class Win32File : public os::File {
 
   bool SeekToEnd() override { return Move(0, FILE_END); }
 
+  // GetFileSize: INVALID_FILE_SIZE is also a valid low half, so only the
+  // last error tells a failure.
+  bool Size(uint64_t* size) override {
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetFileSize(handle_, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    *size = uint64_t{high} << 32 | low;
+    return true;
+  }
+
  private:
   // SetFilePointer with both halves; INVALID_SET_FILE_POINTER is also a
   // valid low half, so only the last error tells a failure.

@@ -15,5 +15,6 @@ os::Devices& Devices();
 os::ServiceManager& ServiceManager();
 os::Dialogs& Dialogs();
 os::Libraries& Libraries();
+os::DeviceManager& DeviceManager();
 
 }  // namespace win32

@@ -22,6 +22,7 @@ void InstallPlatform() {
   platform.services = &ServiceManager();
   platform.dialogs = &Dialogs();
   platform.libraries = &Libraries();
+  platform.deviceManager = &DeviceManager();
   os::InstallPlatform(platform);
 }
 

@@ -10,8 +10,10 @@ namespace {
 
 class Win32Processes : public os::Processes {
  public:
-  bool RunAndWait(const std::string& commandLine, const std::string& workingDirectory,
-                  uint32_t* exitCode) override {
+  os::ProcessOutcome RunAndWait(const std::string& commandLine,
+                                const std::string& workingDirectory) override {
+    using Ending = os::ProcessOutcome::Ending;
+    os::ProcessOutcome outcome;
     // CreateProcessA may write into the command line, so it gets a copy.
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
@@ -24,15 +26,24 @@ class Win32Processes : public os::Processes {
     // CREATE_DEFAULT_ERROR_MODE: the tools get the system's error dialogs,
     // not whatever error mode this process runs with.
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
-                        nullptr, directory, &startup, &process))
-      return false;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    // An unreadable exit code reports why, as the tools' callers expect.
-    *exitCode = GetExitCodeProcess(process.hProcess, &code) ? code : GetLastError();
+                        nullptr, directory, &startup, &process)) {
+      outcome.error = GetLastError();
+      return outcome;
+    }
     CloseHandle(process.hThread);
+    // A failed wait or exit-code query is reported as such: the last error
+    // is never passed off as the program's exit code.
+    DWORD code = 0;
+    if (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.hProcess, &code)) {
+      outcome.ending = Ending::kExitCodeUnknown;
+      outcome.error = GetLastError();
+    } else {
+      outcome.ending = Ending::kExited;
+      outcome.exitCode = code;
+    }
     CloseHandle(process.hProcess);
-    return true;
+    return outcome;
   }
 };
 

@@ -1,4 +1,5 @@
-// Environment, version, power and process facts.
+// Environment, version, power and process facts, the process's priority
+// and the end of the session.
 #include <windows.h>
 
 #include "os/win32/kernel32_lookup.h"
@@ -104,6 +105,31 @@ class Win32System : public os::System {
   }
 
   [[noreturn]] void ExitProcess(uint32_t code) override { ::ExitProcess(code); }
+
+  uint32_t PriorityClass() override { return GetPriorityClass(GetCurrentProcess()); }
+
+  bool SetPriorityClass(uint32_t priorityClass) override {
+    return ::SetPriorityClass(GetCurrentProcess(), priorityClass) != FALSE;
+  }
+
+  void EnableShutdownPrivilege() override {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+      return;
+    TOKEN_PRIVILEGES privileges;
+    ZeroMemory(&privileges, sizeof privileges);
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+      AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
+  }
+
+  bool RequestExitWindows(uint32_t flags, uint32_t* error) override {
+    if (ExitWindowsEx(flags, 0)) return true;
+    *error = GetLastError();
+    return false;
+  }
 };
 
 }  // namespace

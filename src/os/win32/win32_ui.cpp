@@ -1,4 +1,4 @@
-// Message boxes and the string table.
+// Message boxes, the string table and the wait cursor.
 #include <windows.h>
 
 #include "os/win32/win32_parts.h"
@@ -28,6 +28,14 @@ class Win32UserInterface : public os::UserInterface {
       return 0;
     }
     return length;
+  }
+
+  os::CursorRef ShowWaitCursor() override {
+    return reinterpret_cast<os::CursorRef>(SetCursor(LoadCursorA(nullptr, IDC_WAIT)));
+  }
+
+  void RestoreCursor(os::CursorRef previous) override {
+    SetCursor(reinterpret_cast<HCURSOR>(previous));
   }
 };
 

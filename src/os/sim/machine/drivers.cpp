@@ -31,14 +31,17 @@ bool Refuse(Machine& m, Driver driver, uint32_t code) {
   return false;
 }
 
-void Memory(Machine& m, Driver driver, uint32_t code, bool read, uint64_t address, uint8_t* data,
+// The shared tail of the memory requests: false when refused.
+bool Memory(Machine& m, Driver driver, uint32_t code, bool read, uint64_t address, uint8_t* data,
             uint32_t length) {
+  if (read && m.RefuseMemoryRead(address, length)) return Refuse(m, driver, code);
   if (read)
     m.ReadMemory(address, data, length);
   else
     m.WriteMemory(address, data, length);
   m.Record({driver, read ? RequestRecord::kMemoryRead : RequestRecord::kMemoryWrite, 0, code,
             address, length});
+  return true;
 }
 
 bool Torq(Machine& m, const DriverRequest& r, uint32_t* information) {
@@ -63,11 +66,7 @@ bool Torq(Machine& m, const DriverRequest& r, uint32_t* information) {
     *information = read ? n : 0;
     return true;
   }
-  if (read) {
-    Memory(m, d, r.code, true, address, r.buffer, n);
-  } else {
-    Memory(m, d, r.code, false, address, r.buffer + header, n);
-  }
+  if (!Memory(m, d, r.code, read, address, read ? r.buffer : r.buffer + header, n)) return false;
   *information = read ? n : 0;
   return true;
 }
@@ -103,8 +102,8 @@ bool KmdfMemIo(Machine& m, const DriverRequest& r, uint32_t* information) {
     uint32_t value = c->read ? 0 : LoadWidth(data, length);
     if (!PortAccess(m, d, r.code, c->read, Load32(r.buffer), length, &value)) return false;
     if (c->read) StoreWidth(data, length, value);
-  } else {
-    Memory(m, d, r.code, c->read, Load32(r.buffer + 4), data, length);
+  } else if (!Memory(m, d, r.code, c->read, Load32(r.buffer + 4), data, length)) {
+    return false;
   }
   *information = 16 + length;
   return true;
@@ -116,13 +115,13 @@ bool AddMemMemory(Machine& m, Driver d, const DriverRequest& r, uint32_t* inform
   if (r.code == 0x22204C) {
     if (r.inputSize != 8 || r.outputSize == 0 || r.outputSize > kMaxTransfer)
       return Refuse(m, d, r.code);
-    Memory(m, d, r.code, true, address, r.buffer, r.outputSize);
+    if (!Memory(m, d, r.code, true, address, r.buffer, r.outputSize)) return false;
     *information = r.outputSize;
     return true;
   }
   const uint32_t length = r.inputSize - 8;
   if (length == 0 || length > kMaxTransfer) return Refuse(m, d, r.code);
-  Memory(m, d, r.code, false, address, r.buffer + 8, length);
+  if (!Memory(m, d, r.code, false, address, r.buffer + 8, length)) return false;
   *information = 0;
   return true;
 }

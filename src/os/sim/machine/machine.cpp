@@ -11,7 +11,10 @@ void Machine::Reset() {
   superIo.Reset();
   chipset.Reset();
   smi.Reset();
+  disks.Reset();
   refusePortRequests = 0;
+  refuseMemoryRead = false;
+  refuseMemoryReadAt = 0;
   for (int i = 0; i < 4; ++i) requests[i] = refused[i] = 0;
   logged = 0;
   now_ = 0;
@@ -21,6 +24,10 @@ bool Machine::RefusePortRequest() {
   if (refusePortRequests == 0) return false;
   if (refusePortRequests != kRefuseAll) --refusePortRequests;
   return true;
+}
+
+bool Machine::RefuseMemoryRead(uint64_t address, uint32_t length) const {
+  return refuseMemoryRead && refuseMemoryReadAt >= address && refuseMemoryReadAt - address < length;
 }
 
 void Machine::Record(const RequestRecord& record) {

@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "os/sim/machine/chipset.h"
+#include "os/sim/machine/disks.h"
 #include "os/sim/machine/keyboard_controller.h"
 #include "os/sim/machine/physical_memory.h"
 #include "os/sim/machine/super_io.h"
@@ -43,6 +44,9 @@ class Machine {
   // them when it is kRefuseAll.
   static constexpr uint32_t kRefuseAll = 0xFFFFFFFF;
   bool RefusePortRequest();
+  // A memory read whose range covers `refuseMemoryReadAt` is refused (a
+  // profile setting; only when `refuseMemoryRead` is set).
+  bool RefuseMemoryRead(uint64_t address, uint32_t length) const;
   void Record(const RequestRecord& record);
 
   PhysicalMemory memory;
@@ -50,8 +54,11 @@ class Machine {
   SuperIo superIo;
   Chipset chipset;
   SwSmiHandler smi;
+  Disks disks;
 
   uint32_t refusePortRequests = 0;
+  bool refuseMemoryRead = false;
+  uint64_t refuseMemoryReadAt = 0;
   // Requests honoured and refused since Reset, per driver.
   uint32_t requests[4] = {};
   uint32_t refused[4] = {};

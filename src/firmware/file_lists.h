@@ -1,0 +1,25 @@
+// The image ("*.wph") and MICOM ("*.bin") files of the work directory, in
+// the order the directory search yields them. Each list holds ten names of
+// at most 255 characters; further files and longer names are left out and
+// logged.
+#pragma once
+
+#include "core/results.h"
+
+namespace firmware {
+
+// Names compare without regard to letter case, as the file system does.
+bool SameFileLetter(char a, char b);
+bool SameFileName(const char* a, const char* b);
+
+// The list the sequence empties before the options are parsed.
+void ClearImageFileList();
+
+// Fills ImageFileList; ResultBiosFile when no image file was taken.
+core::ResultCode FindImageFiles();
+
+// Fills MicomFileList and logs each name and the total; ResultMicomFile
+// when no MICOM file was taken.
+core::ResultCode FindMicomFiles();
+
+}  // namespace firmware
