@@ -24,8 +24,6 @@
 namespace app {
 namespace {
 
-constexpr int kStartupTextSize = 512;
-
 // Steps 1 to 3: platform facts, the legacy driver and the firmware vendor.
 core::ResultCode StartUp() {
   hw::ProbePlatform();
@@ -70,8 +68,8 @@ void RegisterReporterParts() {
 
 // Step 9. A box that cannot be shown answers 0: that is no consent.
 bool Confirmed() {
-  return core::ShowMessage(core::box::kConfirm, core::LoadText(38),
-                           core::LoadText(16, kStartupTextSize)) == 1;
+  return core::ShowText(core::box::kConfirm, core::Texts::kWarningTitle,
+                        core::Texts::kStartupWarning) == 1;
 }
 
 }  // namespace
