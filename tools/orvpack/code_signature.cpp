@@ -1,15 +1,11 @@
 #include "code_signature.h"
 
 #include "os/little_endian.h"
+#include "pe_image.h"
 
 namespace orvpack {
 namespace {
 
-constexpr int64_t kNewHeaderField = 0x3C;  // e_lfanew
-constexpr int64_t kFileHeaderSize = 20;
-constexpr uint16_t kPe32Magic = 0x10B, kPe32PlusMagic = 0x20B;
-constexpr uint32_t kSecurityEntry = 4;
-constexpr uint32_t kDataDirectoryEntrySize = 8;
 // WIN_CERTIFICATE: length, revision 2.0, type PKCS#7 SignedData; entries
 // are aligned to 8 bytes.
 constexpr uint32_t kCertificateHeaderSize = 8;
@@ -19,6 +15,17 @@ constexpr int64_t kAlignment = 8;
 bool ReadAt(HostFile& file, int64_t position, void* buffer, size_t size) {
   return file.Seek(position) && file.ReadExactly(buffer, size);
 }
+
+class HostFileReader final : public firmware::ImageReader {
+ public:
+  explicit HostFileReader(HostFile& file) : file_(file) {}
+  bool ReadAt(uint64_t at, uint8_t* to, uint32_t size) override {
+    return orvpack::ReadAt(file_, static_cast<int64_t>(at), to, size);
+  }
+
+ private:
+  HostFile& file_;
+};
 
 // Walks the table's entries; empty when each is a well-formed PKCS#7 entry
 // and together they fill the table.
@@ -45,31 +52,14 @@ std::string CheckEntries(HostFile& file, CodeSignature* signature) {
 
 CodeSignature ReadCodeSignature(HostFile& file, int64_t fileSize) {
   CodeSignature signature;
-  uint8_t field[4];
-  if (!ReadAt(file, kNewHeaderField, field, sizeof field)) return signature;
-  const int64_t peHeader = little_endian::Load32(field);
-  uint8_t headers[4 + kFileHeaderSize + 2];
-  if (peHeader + static_cast<int64_t>(sizeof headers) > fileSize ||
-      !ReadAt(file, peHeader, headers, sizeof headers) || headers[0] != 'P' || headers[1] != 'E' ||
-      headers[2] != 0 || headers[3] != 0)
-    return signature;
-  const uint32_t optionalSize = little_endian::Load16(headers + 4 + 16);
-  const uint16_t magic = little_endian::Load16(headers + 4 + kFileHeaderSize);
-  if (magic != kPe32Magic && magic != kPe32PlusMagic) return signature;
-  // The directory count and the entries follow the fixed fields, which
-  // are 16 bytes longer in the 64-bit layout.
-  const uint32_t countField = magic == kPe32Magic ? 92 : 108;
-  const uint32_t entryField = countField + 4 + kSecurityEntry * kDataDirectoryEntrySize;
-  if (optionalSize < entryField + kDataDirectoryEntrySize) return signature;
-  const int64_t optionalHeader = peHeader + 4 + kFileHeaderSize;
-  uint8_t count[4], entry[kDataDirectoryEntrySize];
-  if (!ReadAt(file, optionalHeader + countField, count, sizeof count) ||
-      little_endian::Load32(count) <= kSecurityEntry ||
-      !ReadAt(file, optionalHeader + entryField, entry, sizeof entry))
+  HostFileReader reader(file);
+  PeHeaders headers;
+  uint32_t offset = 0;
+  if (!ReadPeHeaders(reader, fileSize, &headers) ||
+      !ReadDataDirectory(reader, headers, kSecurityDirectory, &offset, &signature.size))
     return signature;
   // The security entry holds a file offset, not a virtual address.
-  signature.offset = little_endian::Load32(entry);
-  signature.size = little_endian::Load32(entry + 4);
+  signature.offset = offset;
   if (signature.offset == 0 || signature.size == 0) return CodeSignature{};
   if (signature.offset + signature.size > fileSize)
     signature.fault = "the certificate table runs past the end of the file";

@@ -9,14 +9,10 @@
 namespace orvpack {
 
 int RunList(const Arguments& args) {
-  if (args.size() != 1) {
-    Complain("list: give one package");
-    return kExitUsage;
-  }
   HostFile file;
   PackageFacts facts;
   int status = kExitOk;
-  if (!OpenForCommand("list", args[0], &file, &facts, &status)) return status;
+  if (!OpenPackageArgument("list", args, &file, &facts, &status)) return status;
   std::printf("package:        %s\n", args[0].c_str());
   std::printf("archive offset: 0x%08X (%u)\n", static_cast<unsigned>(facts.offset),
               static_cast<unsigned>(facts.offset));

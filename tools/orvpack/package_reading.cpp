@@ -14,6 +14,16 @@ bool OpenForCommand(const std::string& command, const std::string& path, HostFil
   return false;
 }
 
+bool OpenPackageArgument(const std::string& command, const Arguments& args, HostFile* file,
+                         PackageFacts* facts, int* status) {
+  if (args.size() != 1) {
+    Complain(command + ": give one package");
+    *status = kExitUsage;
+    return false;
+  }
+  return OpenForCommand(command, args[0], file, facts, status);
+}
+
 std::string MemberLabel(const MemberEntry& entry) {
   return "member " + std::to_string(entry.index + 1) + " \"" + entry.printableName + "\"";
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "commands.h"
 #include "member_decoder.h"
 #include "package_file.h"
 
@@ -13,6 +14,9 @@ namespace orvpack {
 // complains and gives the exit code in `*status`.
 bool OpenForCommand(const std::string& command, const std::string& path, HostFile* file,
                     PackageFacts* facts, int* status);
+// The same for the package that is the only argument of `command`.
+bool OpenPackageArgument(const std::string& command, const Arguments& args, HostFile* file,
+                         PackageFacts* facts, int* status);
 
 // "member 3 "AddMem.sys.gz"".
 std::string MemberLabel(const MemberEntry& entry);
