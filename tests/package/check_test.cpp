@@ -166,6 +166,15 @@ const Fault kFaults[] = {
      1,
      "ERROR: Phoenix firmware: \"R0123.WPH\": the patch for FlashLastArea|BreakEscd changes "
      "where the flash-area table at 0x100072 (8 entries) ends"},
+    {"DmiOnly on an entry of flags alone",
+     [](Payload& p, uint32_t& flags) {
+       image_test::PhoenixLayout layout{1614170, 0x10001B, 0x18071B, 87, {}, true};
+       for (uint32_t i = 0; i < 9; ++i)
+         layout.rows.push_back({i == 3 ? 0 : 0x10000u, i == 3 ? 0 : 0x10000 * i, 0, 0, 0x22});
+       Put(p, "R0123.WPH", image_test::PhoenixImage(layout));
+       flags = core::DmiOnly;
+     },
+     1, "(9 entries) ends: its walk stops at entry 3 and leaves the entries behind it"},
     {"two images for one version",
      [](Payload& p, uint32_t&) { Put(p, "X0124.wph", PhoenixImage()); }, 4,
      "\"R0123.WPH\" and \"X0124.wph\" share characters 2 and 3 (\"12\")"},

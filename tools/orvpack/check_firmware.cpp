@@ -193,10 +193,14 @@ void CheckPhoenixImage(const CheckContext& c, const CatalogMember& m) {
   }
   const std::string entries = std::to_string(stored.terminator) + " entries";
   if (patched.terminator != stored.terminator) {
-    c.report.Error(kPhoenix, image + ": the patch for " + core::UpdateFlagNames(c.flags) +
-                                 " changes where " + table + " (" + entries +
-                                 ") ends, so it takes bytes of the image that are no entries "
-                                 "for entries and rewrites them");
+    const bool earlier = patched.terminator >= 0 && patched.terminator < stored.terminator;
+    c.report.Error(kPhoenix,
+                   image + ": the patch for " + core::UpdateFlagNames(c.flags) + " changes where " +
+                       table + " (" + entries + ") ends: " +
+                       (earlier ? "its walk stops at entry " + std::to_string(patched.terminator) +
+                                      " and leaves the entries behind it as they are"
+                                : "its walk goes on past the table, takes the "
+                                  "image's bytes there for entries and rewrites them"));
     return;
   }
   const uint8_t escd = firmware::EscdEntryIndex(size);

@@ -28,6 +28,7 @@ bool ReadPeHeaders(firmware::ImageReader& file, int64_t fileSize, PeHeaders* hea
     return false;
   const uint16_t magic = little_endian::Load16(fixed + 4 + kFileHeaderSize);
   if (magic != kPe32Magic && magic != kPe32PlusMagic) return false;
+  headers->fileSize = fileSize;
   headers->pe32Plus = magic == kPe32PlusMagic;
   headers->sectionCount = little_endian::Load16(fixed + 4 + 2);
   const uint32_t optionalSize = little_endian::Load16(fixed + 4 + 16);

@@ -15,6 +15,7 @@ inline constexpr uint32_t kResourceDirectory = 2;
 inline constexpr uint32_t kSecurityDirectory = 4;
 
 struct PeHeaders {
+  int64_t fileSize = 0;
   bool pe32Plus = false;
   uint16_t sectionCount = 0;
   int64_t sectionTable = 0;     // file position of the first section header

@@ -16,6 +16,7 @@ constexpr uint32_t kStringsPerBlock = 16;
 struct Walk {
   firmware::ImageReader& file;
   const std::vector<PeSection>& sections;
+  int64_t fileSize;
   int64_t base;   // file position of the resource section's directory
   uint32_t size;  // of the resource data named by the data directory
   std::vector<Resource>* resources;
@@ -73,9 +74,10 @@ bool WalkDirectory(Walk& w, uint32_t offset, int level, Resource partial) {
       return false;
     }
     resource.size = little_endian::Load32(data + 4);
-    if (!FilePosition(w.sections, little_endian::Load32(data), resource.size, &resource.position)) {
+    if (!FilePosition(w.sections, little_endian::Load32(data), resource.size, &resource.position) ||
+        resource.position + resource.size > w.fileSize) {
       *w.fault = "the data of resource " + std::to_string(resource.name) + " of type " +
-                 std::to_string(resource.type) + " lies outside the file's sections";
+                 std::to_string(resource.type) + " lies outside the file";
       return false;
     }
     if (w.resources->size() == kMostResources) {
@@ -101,7 +103,7 @@ bool ReadResources(firmware::ImageReader& file, const PeHeaders& headers,
     *fault = "the resource data lies outside the file's sections";
     return false;
   }
-  Walk walk{file, sections, base, size, resources, fault};
+  Walk walk{file, sections, headers.fileSize, base, size, resources, fault};
   return WalkDirectory(walk, 0, 0, Resource{});
 }
 
