@@ -8,6 +8,7 @@
 #include "core/update_flags.h"
 #include "firmware/fid_record.h"
 #include "firmware/flash_area_table.h"
+#include "firmware/phoenix_tool_names.h"
 #include "package/member_name.h"
 
 namespace orvpack {
@@ -55,16 +56,6 @@ struct ToolFile {
   const char* role;
 };
 
-constexpr ToolFile kPhoenixTools[] = {
-    {"SWinFlash_32.exe", "Phoenix firmware, 32-bit Windows", "the flash tool"},
-    {"PhlashNT_32.sys", "Phoenix firmware, 32-bit Windows", "the flash tool's driver"},
-    {"PhlashLc_32.dll", "Phoenix firmware, 32-bit Windows", "the flash tool's library"},
-    {"PHLASH_32.INI", "Phoenix firmware, 32-bit Windows", "the flash tool's settings"},
-    {"SWinFlash_64.exe", "Phoenix firmware, 64-bit Windows", "the flash tool"},
-    {"PhlashNT_64.sys", "Phoenix firmware, 64-bit Windows", "the flash tool's driver"},
-    {"PhlashLc_64.dll", "Phoenix firmware, 64-bit Windows", "the flash tool's library"},
-    {"PHLASH_64.INI", "Phoenix firmware, 64-bit Windows", "the flash tool's settings"},
-};
 constexpr ToolFile kAmiTools[] = {
     {"AFUWIN.exe", "AMI firmware, 32-bit Windows", "the flash tool"},
     {"amifldrv32.sys", "AMI firmware, 32-bit Windows", "the flash tool's driver"},
@@ -73,36 +64,33 @@ constexpr ToolFile kAmiTools[] = {
     {"amifldrv64.sys", "AMI firmware, 64-bit Windows", "the flash tool's driver"},
 };
 
-void RequireTools(const CheckContext& c, const ToolFile* tools, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    const std::string role = tools[i].role;
-    RequireFile(c, tools[i].scope, tools[i].name, role,
-                role == "the flash tool" ? std::string("the tool cannot start and ") + kBiosFileEnd
-                                         : "the flash tool set of this Windows is incomplete");
-  }
+void RequireTool(const CheckContext& c, const ToolFile& tool) {
+  const std::string role = tool.role;
+  RequireFile(c, tool.scope, tool.name, role,
+              role == "the flash tool" ? std::string("the tool cannot start and ") + kBiosFileEnd
+                                       : "the flash tool set of this Windows is incomplete");
 }
 
-// The names the Phoenix tools are renamed to before they run: a member
-// already there makes the rename fail, and that member runs instead.
-struct WorkingName {
-  const char* name;
-  const char* renamed;
-};
-constexpr WorkingName kWorkingNames[] = {
-    {"SWinFlash.exe", "SWinFlash_32.exe or SWinFlash_64.exe"},
-    {"PhlashNT.sys", "PhlashNT_32.sys or PhlashNT_64.sys"},
-    {"PhlashLc.dll", "PhlashLc_32.dll or PhlashLc_64.dll"},
-    {"PHLASH.INI", "PHLASH_32.INI or PHLASH_64.INI"},
-    {"PHLASH.LOG", "PHLASH_32.LOG or PHLASH_64.LOG"},
-};
 constexpr const char* kRuntimeFiles[] = {"mfc42.dll", "msvcp60.dll", "msvcrt.dll"};
 
+// The Phoenix set of each width, staged by renaming it to the working
+// names: a member already under a working name makes the rename fail, and
+// that member is used instead.
 void CheckPhoenixStaging(const CheckContext& c) {
-  RequireTools(c, kPhoenixTools, std::size(kPhoenixTools));
-  for (const WorkingName& w : kWorkingNames)
-    if (const CatalogMember* m = c.catalog.File(w.name))
+  const char* const roles[firmware::kPhoenixCarried] = {"the flash tool", "the flash tool's driver",
+                                                        "the flash tool's library",
+                                                        "the flash tool's settings"};
+  for (const auto* set : {&firmware::kPhoenix32, &firmware::kPhoenix64}) {
+    const std::string scope = std::string(kPhoenix) +
+                              (set == &firmware::kPhoenix32 ? ", 32-bit" : ", 64-bit") + " Windows";
+    for (size_t i = 0; i < firmware::kPhoenixCarried; ++i)
+      RequireTool(c, {(*set)[i], scope.c_str(), roles[i]});
+  }
+  for (size_t i = 0; i < std::size(firmware::kPhoenixWorkingNames); ++i)
+    if (const CatalogMember* m = c.catalog.File(firmware::kPhoenixWorkingNames[i]))
       c.report.Error(kPhoenix, "member " + Quoted(m->storedName) + " becomes " + Quoted(m->name) +
-                                   ", the name " + w.renamed +
+                                   ", the name " + firmware::kPhoenix32[i] + " or " +
+                                   firmware::kPhoenix64[i] +
                                    " is renamed to before the flash tool runs: the rename fails "
                                    "and this file is used instead");
   if (const CatalogMember* m = c.catalog.File("newSys.bin"))
@@ -302,7 +290,7 @@ void CheckFirmwarePaths(const CheckContext& c) {
   }
   if (c.ami) {
     CheckAmiImage(c, *c.catalog.File("bios.rom"));
-    RequireTools(c, kAmiTools, std::size(kAmiTools));
+    for (const ToolFile& tool : kAmiTools) RequireTool(c, tool);
   } else {
     c.report.Info(kAmi, "not served: no \"bios.rom\", so " + std::string(kBiosFileEnd) +
                             " before anything is changed");
