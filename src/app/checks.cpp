@@ -33,8 +33,8 @@ int CheckDiskSpace() {
   const uint64_t freeMiB = known ? freeBytes >> 20 : 0;
   if (known && freeMiB >= kRequiredFreeMiB) return 1;
   const long shownMiB = freeMiB > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<long>(freeMiB);
-  core::ShowMessage(core::box::kError, core::LoadText(41), core::LoadText(22), shownMiB,
-                    static_cast<int>(kRequiredFreeMiB));
+  core::ShowText(core::box::kError, core::Texts::kDiskSpaceTitle, core::Texts::kDiskSpace, shownMiB,
+                 static_cast<int>(kRequiredFreeMiB));
   return 0;
 }
 

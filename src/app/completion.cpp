@@ -12,14 +12,12 @@
 namespace app {
 namespace {
 
-constexpr uint32_t kPowerCycleText = 20, kAutoOnFailedText = 26;
-constexpr uint32_t kCompleteTitle = 39, kAutoOnFailedTitle = 40;
 constexpr uint32_t kNoPowerOff = core::KeepPowerOn | core::BlockPowerOff | core::SkipUpdateMicom;
 
 void ShowComplete() {
   ui::StopAnimation();
-  core::ShowMessage(core::box::kInformation, core::LoadText(kCompleteTitle),
-                    core::LoadText(kPowerCycleText));
+  core::ShowText(core::box::kInformation, core::Texts::kCompleteTitle,
+                 core::Texts::kPowerCycleNotice);
 }
 
 }  // namespace
@@ -37,8 +35,7 @@ uint32_t CompleteUpdate() {
   }
   if (armed != core::ResultSuccess) {
     os::Os().files->Remove("AddMem.sys");
-    core::ShowMessage(core::box::kError, core::LoadText(kAutoOnFailedTitle),
-                      core::LoadText(kAutoOnFailedText));
+    core::ShowText(core::box::kError, core::Texts::kAutoOnTitle, core::Texts::kAutoOnFailed);
   }
   hw::ShutdownSystem(hw::kExitWindowsPowerOff);
   return core::ResultSuccess;

@@ -5,6 +5,7 @@
 #include "app/options.h"
 #include "app/sequence_state.h"
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "core/update_flags.h"
 #include "firmware/file_lists.h"
 #include "firmware/firmware_state.h"
@@ -28,9 +29,8 @@ core::ResultCode ParseCommandLine(FlashPath path, char* commandLine) {
 }
 
 void ShowPreparing() {
-  constexpr uint32_t kPreparingText = 7;
   ui::SetTaskBullet(ui::kUnpackBullet, true);
-  ui::SetStatusText(kPreparingText);
+  ui::SetStatusText(core::Texts::kPreparingBios);
 }
 
 core::ResultCode CheckControllerStep() {

@@ -26,8 +26,6 @@
 namespace app {
 namespace {
 
-constexpr int kStartupTextSize = 512;
-
 // Steps 1 to 3: platform facts, the legacy driver and the firmware vendor.
 core::ResultCode StartUp() {
   hw::ProbePlatform();
@@ -78,8 +76,8 @@ void RegisterLowerLayerParts() {
 
 // Step 9: 1 OK, 2 Cancel, 0 when the box could not be shown.
 int Confirmation() {
-  return core::ShowMessage(core::box::kConfirm, core::LoadText(38),
-                           core::LoadText(16, kStartupTextSize));
+  return core::ShowText(core::box::kConfirm, core::Texts::kWarningTitle,
+                        core::Texts::kStartupWarning);
 }
 
 // A second copy started while one runs ends before it extracts or touches

@@ -89,29 +89,44 @@ std::string AsItStands(std::string_view format) {
 
 }  // namespace
 
+bool ConversionKinds(std::string_view format, std::string* kinds) {
+  kinds->clear();
+  for (size_t i = 0; i < format.size();) {
+    if (format[i] != '%') {
+      ++i;
+    } else if (i + 1 < format.size() && format[i + 1] == '%') {
+      i += 2;
+    } else {
+      Conversion c;
+      if (!ParseConversion(format, i, &c)) return false;
+      *kinds += c.type == 's' ? 's' : 'd';
+      i += c.length;
+    }
+  }
+  return true;
+}
+
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
-  std::string out;
+  std::string kinds;
+  if (!ConversionKinds(format, &kinds) || kinds.size() != args.size()) return AsItStands(format);
   const FormatArg* arg = args.begin();
+  for (const char kind : kinds)
+    if ((kind == 's') != ((arg++)->kind == FormatArg::Kind::kString)) return AsItStands(format);
+  std::string out;
+  arg = args.begin();
   for (size_t i = 0; i < format.size();) {
     if (format[i] != '%') {
       out += format[i++];
-      continue;
-    }
-    if (i + 1 < format.size() && format[i + 1] == '%') {
+    } else if (format[i + 1] == '%') {  // a pair: ConversionKinds saw both
       out += '%';
       i += 2;
-      continue;
+    } else {
+      Conversion c;
+      ParseConversion(format, i, &c);
+      out += FormatOne(format.substr(c.start, c.length), c.type, *arg++);
+      i += c.length;
     }
-    Conversion c;
-    if (!ParseConversion(format, i, &c) || arg == args.end()) return AsItStands(format);
-    const bool wantsString = c.type == 's';
-    if (wantsString != (arg->kind == FormatArg::Kind::kString)) return AsItStands(format);
-    out += FormatOne(format.substr(c.start, c.length), c.type, *arg);
-    ++arg;
-    i += c.length;
   }
-  if (arg != args.end())
-    return AsItStands(format);  // the text has fewer conversions than arguments
   if (out.size() > kFormattedMax) out.resize(kFormattedMax);
   return out;
 }

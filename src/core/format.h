@@ -28,4 +28,10 @@ struct FormatArg {
 
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args);
 
+// The arguments `format` takes as FormatText reads it, one letter each in
+// order: 's' for a string, 'd' for an integer. False when it holds a '%'
+// that starts no conversion FormatText formats (an unknown letter, "%n", a
+// lone '%'): FormatText then shows it as it stands, whatever it is given.
+bool ConversionKinds(std::string_view format, std::string* kinds);
+
 }  // namespace core

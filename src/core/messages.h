@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "core/format.h"
+#include "core/texts.h"
 
 namespace core {
 
@@ -14,8 +16,6 @@ inline constexpr uint32_t kError = 0x10;        // OK, error icon
 inline constexpr uint32_t kInformation = 0x40;  // OK, information icon
 inline constexpr uint32_t kConfirm = 0x41;      // OK and Cancel, information icon
 }  // namespace box
-
-inline constexpr int kTextBufferSize = 256;
 
 int ShowMessageArgs(uint32_t type, const std::string& title, std::string_view format,
                     std::initializer_list<FormatArg> args);
@@ -26,8 +26,20 @@ int ShowMessage(uint32_t type, const std::string& title, std::string_view format
   return ShowMessageArgs(type, title, format, {FormatArg(args)...});
 }
 
-// String `id` of ResourceModule (the executable's own table when none is
-// loaded), cut to `size` - 1 characters; empty when there is no such text.
-std::string LoadText(uint32_t id, int size = kTextBufferSize);
+// `text` from ResourceModule (the executable's own table when none is
+// loaded), cut to fit its buffer; empty when there is no such text.
+std::string LoadText(const Text<>& text);
+
+// ShowText's part that is not a template.
+int ShowTextArgs(uint32_t type, const Text<>& title, uint32_t textId, int textSize,
+                 std::initializer_list<FormatArg> args);
+
+// Shows string-table text `text` under string-table title `title`,
+// formatted with the arguments its entry in the table gives.
+template <typename... Args>
+int ShowText(uint32_t type, const Text<>& title, const Text<Args...>& text,
+             const std::type_identity_t<Args>&... args) {
+  return ShowTextArgs(type, title, text.id(), text.bufferSize(), {FormatArg(args)...});
+}
 
 }  // namespace core

@@ -10,22 +10,32 @@
 namespace core {
 namespace {
 
-struct MessageIds {
+// The title and text of each code with a message; the model-mismatch codes
+// show text 21 with its four strings (no `text` here).
+struct Message {
   ResultCode code;
-  uint32_t title;
-  uint32_t text;
+  const Text<>* title;
+  const Text<>* text;
 };
 
-constexpr MessageIds kMessages[] = {
-    {ResultInitFailed, 42, 27},  {ResultUnpackFailed, 43, 9},   {ResultHddPassword, 44, 23},
-    {ResultDriverLoad, 45, 19},  {ResultModelMismatch, 46, 21}, {ResultToolModelMismatch, 46, 21},
-    {ResultMicomFailed, 48, 29}, {ResultBiosFile, 49, 30},      {ResultMicomFile, 50, 31},
-    {ResultSmiEnable, 51, 32},   {ResultInvalidOption, 54, 25}, {ResultDirectory, 52, 33},
-    {ResultNoAcAdapter, 53, 34}, {ResultBatteryLow, 53, 35},    {ResultNoPowerSource, 53, 37},
-    {ResultBiosDate, 55, 36},
+constexpr Message kMessages[] = {
+    {ResultInitFailed, &Texts::kFatalErrorTitle, &Texts::kInitFailed},
+    {ResultUnpackFailed, &Texts::kUnpackTitle, &Texts::kUnpackFailed},
+    {ResultHddPassword, &Texts::kHddPasswordTitle, &Texts::kHddPassword},
+    {ResultDriverLoad, &Texts::kDriverLoadTitle, &Texts::kDriverLoadFailed},
+    {ResultModelMismatch, &Texts::kModelTitle, nullptr},
+    {ResultToolModelMismatch, &Texts::kModelTitle, nullptr},
+    {ResultMicomFailed, &Texts::kMicomTitle, &Texts::kMicomFailed},
+    {ResultBiosFile, &Texts::kBiosFileTitle, &Texts::kInvalidBiosFile},
+    {ResultMicomFile, &Texts::kMicomFileTitle, &Texts::kInvalidMicomFile},
+    {ResultSmiEnable, &Texts::kSmiTitle, &Texts::kSmiFailed},
+    {ResultInvalidOption, &Texts::kInvalidOptionTitle, &Texts::kInvalidOption},
+    {ResultDirectory, &Texts::kDirectoryTitle, &Texts::kDirectoryFailed},
+    {ResultNoAcAdapter, &Texts::kPowerTitle, &Texts::kNoAcAdapter},
+    {ResultBatteryLow, &Texts::kPowerTitle, &Texts::kBatteryLow},
+    {ResultNoPowerSource, &Texts::kPowerTitle, &Texts::kNoPowerSource},
+    {ResultBiosDate, &Texts::kBiosDateTitle, &Texts::kBiosDate},
 };
-
-constexpr uint32_t kModelMismatchText = 21;
 
 // Codes up to ResultUnpackFailed, the directory and the power codes arise
 // before input devices are suspended or tools staged: nothing to undo.
@@ -67,17 +77,6 @@ ModelMismatchText& ModelMismatch() {
   return text;
 }
 
-bool MessageIdsFor(ResultCode code, uint32_t* titleId, uint32_t* textId) {
-  for (const MessageIds& m : kMessages) {
-    if (m.code == code) {
-      *titleId = m.title;
-      *textId = m.text;
-      return true;
-    }
-  }
-  return false;
-}
-
 ResultCode ReportResult(ResultCode code) {
   Shared().UpdateInProgress = 0;
   if (NeedsCleanup(code)) {
@@ -89,15 +88,16 @@ ResultCode ReportResult(ResultCode code) {
       RunHook(hooks.deleteLeftoverFiles);
     }
   }
-  uint32_t titleId = 0, textId = 0;
-  if (!MessageIdsFor(code, &titleId, &textId)) return code;
-  const std::string title = LoadText(titleId);
-  const std::string text = LoadText(textId);
-  if (textId == kModelMismatchText) {
-    const ModelMismatchText& m = ModelMismatch();
-    ShowMessage(box::kError, title, text, m.currentModel, m.currentPart, m.newModel, m.newPart);
-  } else {
-    ShowMessage(box::kError, title, text);
+  for (const Message& m : kMessages) {
+    if (m.code != code) continue;
+    if (m.text) {
+      ShowText(box::kError, *m.title, *m.text);
+    } else {
+      const ModelMismatchText& t = ModelMismatch();
+      ShowText(box::kError, *m.title, Texts::kModelMismatch, t.currentModel, t.currentPart,
+               t.newModel, t.newPart);
+    }
+    break;
   }
   return code;
 }

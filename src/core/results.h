@@ -49,7 +49,4 @@ ModelMismatchText& ModelMismatch();
 // message and returns the code unchanged.
 ResultCode ReportResult(ResultCode code);
 
-// The string-table title and text of a code; false for codes without a message.
-bool MessageIdsFor(ResultCode code, uint32_t* titleId, uint32_t* textId);
-
 }  // namespace core

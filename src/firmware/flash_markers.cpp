@@ -4,8 +4,6 @@
 #include <memory>
 #include <new>
 
-#include "firmware/file_reads.h"
-
 namespace firmware {
 namespace {
 
@@ -15,7 +13,7 @@ constexpr uint32_t kCompared = 5;
 
 }  // namespace
 
-bool FindFlashMarkers(os::File& image, uint64_t size, uint64_t start, FlashMarkers* found) {
+bool FindFlashMarkers(ImageReader& image, uint64_t size, uint64_t start, FlashMarkers* found) {
   const uint64_t end = size > kCompared ? size - kCompared : 0;  // positions below it
   if (start >= end) return false;
   std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[kBlockPositions + kCompared]);
@@ -25,7 +23,7 @@ bool FindFlashMarkers(os::File& image, uint64_t size, uint64_t start, FlashMarke
     const uint32_t positions =
         static_cast<uint32_t>(end - from < kBlockPositions ? end - from : kBlockPositions);
     // The bytes of the last position end inside the file: it lies below size - 5.
-    if (!ReadAt(image, from, block.get(), positions + kCompared - 1)) return false;
+    if (!image.ReadAt(from, block.get(), positions + kCompared - 1)) return false;
     const uint8_t* const base = block.get();
     for (uint32_t i = 0; i < positions; ++i) {
       const void* z = std::memchr(base + i, 'Z', positions - i);

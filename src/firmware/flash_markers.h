@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "os/os.h"
+#include "firmware/image_reader.h"
 
 namespace firmware {
 
@@ -16,8 +16,8 @@ struct FlashMarkers {
 // Tests the positions from `start` while below `size` - 5, in order: a
 // "ZFLPF" there becomes the header position, a "ZQDS" the marker position
 // (a later match replaces an earlier one), and the search ends at the first
-// position at which both are known. Reads the file in large blocks. False
-// when the positions run out first, or the file cannot be read.
-bool FindFlashMarkers(os::File& image, uint64_t size, uint64_t start, FlashMarkers* found);
+// position at which both are known. Reads the image in large blocks. False
+// when the positions run out first, or the image cannot be read.
+bool FindFlashMarkers(ImageReader& image, uint64_t size, uint64_t start, FlashMarkers* found);
 
 }  // namespace firmware

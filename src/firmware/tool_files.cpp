@@ -4,6 +4,7 @@
 
 #include "firmware/file_lists.h"
 #include "firmware/firmware_state.h"
+#include "firmware/phoenix_tool_names.h"
 #include "os/os.h"
 
 namespace firmware {
@@ -14,12 +15,6 @@ void DeleteAll(const char* const (&names)[N]) {
   for (const char* name : names) os::Os().files->Remove(name);
 }
 
-constexpr const char* kPhoenix32[] = {"SWinFlash_32.exe", "PhlashNT_32.sys", "PhlashLc_32.dll",
-                                      "PHLASH_32.INI", "PHLASH_32.LOG"};
-constexpr const char* kPhoenix64[] = {"SWinFlash_64.exe", "PhlashNT_64.sys", "PhlashLc_64.dll",
-                                      "PHLASH_64.INI", "PHLASH_64.LOG"};
-constexpr const char* kPhoenixWorkingNames[] = {"SWinFlash.exe", "PhlashNT.sys", "PhlashLc.dll",
-                                                "PHLASH.INI", "PHLASH.LOG"};
 constexpr const char* kPhoenixWorkingRemoved[] = {"SWinFlash.exe", "PhlashNT.sys", "Phlash9X.vxd",
                                                   "PhlashLc.dll",  "bios.wph",     "bios.bak",
                                                   "newSys.bin"};

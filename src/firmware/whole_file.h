@@ -6,11 +6,9 @@
 #include <memory>
 #include <string>
 
-namespace firmware {
+#include "firmware/image_reader.h"
 
-// No firmware image comes near this; a larger file is refused rather than
-// held in memory.
-inline constexpr uint64_t kLargestMappedFile = 64ull << 20;
+namespace firmware {
 
 struct WholeFile {
   std::unique_ptr<uint8_t[]> bytes;

@@ -53,8 +53,8 @@ void StopSpinner(os::WindowRef dialog) {
   dialogs.StopTimer(dialog, kSpinnerTimer);
 }
 
-void SetText(os::WindowRef dialog, int control, uint32_t textId) {
-  os::Os().dialogs->SetItemText(dialog, control, core::LoadText(textId));
+void SetText(os::WindowRef dialog, int control, const core::Text<>& text) {
+  os::Os().dialogs->SetItemText(dialog, control, core::LoadText(text));
 }
 
 void WatchToolWindow(os::WindowRef) {
@@ -76,15 +76,16 @@ class ProgressEvents : public os::DialogEvents {
     os::Dialogs& dialogs = *os::Os().dialogs;
     dialogs.Present(dialog);
     const bool dmiOnly = core::Shared().UpdateFlags & core::DmiOnly;
-    SetText(dialog, kIntroText, 1);
-    SetText(dialog, kUnpackText, 2);
-    SetText(dialog, kBiosText, dmiOnly ? 24 : 3);
+    using core::Texts;
+    SetText(dialog, kIntroText, Texts::kIntroduction);
+    SetText(dialog, kUnpackText, Texts::kUnpackTask);
+    SetText(dialog, kBiosText, dmiOnly ? Texts::kDmiTask : Texts::kBiosTask);
     if (dmiOnly)
       dialogs.SetItemText(dialog, kMicomText, "");
     else
-      SetText(dialog, kMicomText, 4);
-    SetText(dialog, kCurrentVersionLabel, 17);
-    SetText(dialog, kNewVersionLabel, 18);
+      SetText(dialog, kMicomText, Texts::kMicomTask);
+    SetText(dialog, kCurrentVersionLabel, Texts::kCurrentVersionLabel);
+    SetText(dialog, kNewVersionLabel, Texts::kNewVersionLabel);
     if (!ExtractPackage()) {
       SignalExtractionEnd(false);
       return;
@@ -170,13 +171,13 @@ void WaitForExtraction() {
   bool ended = false;
   while (!core::Shared().ProgressDialog && !ended) ended = threads.WaitEvent(event, kDialogPollMs);
   SetTaskBullet(kUnpackBullet, false);
-  SetStatusText(5);
+  SetStatusText(core::Texts::kPreparingExtraction);
   if (!ended) threads.WaitEvent(event, os::Threads::kInfinite);
 }
 
-void SetStatusText(uint32_t textId) {
+void SetStatusText(const core::Text<>& text) {
   const os::WindowRef dialog = core::Shared().ProgressDialog;
-  if (dialog) os::Os().dialogs->SetItemText(dialog, kStatusText, core::LoadText(textId));
+  if (dialog) os::Os().dialogs->SetItemText(dialog, kStatusText, core::LoadText(text));
 }
 
 void SetTaskBullet(int control, bool done) {
@@ -192,7 +193,6 @@ void StopAnimation() {
 }
 
 namespace {
-constexpr uint32_t kPreparingMicomText = 8;
 int ToolTaskBullet(firmware::ToolTask task) {
   return task == firmware::ToolTask::kFlashBios ? kBiosBullet : kMicomBullet;
 }
@@ -200,7 +200,7 @@ int ToolTaskBullet(firmware::ToolTask task) {
 
 void ToolTaskStarted(firmware::ToolTask task) {
   SetTaskBullet(ToolTaskBullet(task), false);
-  if (task == firmware::ToolTask::kFlashMicom) SetStatusText(kPreparingMicomText);
+  if (task == firmware::ToolTask::kFlashMicom) SetStatusText(core::Texts::kPreparingMicom);
 }
 
 void ToolTaskDone(firmware::ToolTask task) {

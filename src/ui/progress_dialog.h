@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/texts.h"
 #include "firmware/tool_launch.h"
 #include "os/os.h"
 
@@ -21,7 +22,7 @@ struct ProgressState {
 ProgressState& Progress();
 void ResetProgressState();
 
-inline constexpr int kProgressTemplate = 117;
+inline constexpr int kProgressTemplate = core::kProgressDialogTemplate;
 
 // Controls of template 117.
 inline constexpr int kIntroText = 1012;
@@ -62,7 +63,7 @@ bool StartProgressDialog();
 // extraction has ended, whichever comes first.
 void WaitForExtraction();
 
-void SetStatusText(uint32_t textId);
+void SetStatusText(const core::Text<>& text);
 void SetTaskBullet(int control, bool done);
 // Stops the spinner; the dialog stays open.
 void StopAnimation();

@@ -122,6 +122,12 @@ rm "$out/payload-ami/R0123.WPH"
   head -c 4096 /dev/zero | tr '\0' '\377'
 } >"$out/payload-ami/BIOS.ROM"
 package ami 'FlashLastArea|SkipCheckPower' "$out/payload-ami"
+# A German library that is not one (the demo payload's are stand-in copies
+# of the English library).
+mkdir -p "$out/payload-de"
+cp "$payload"/* "$out/payload-de/"
+echo 'not a library' >"$out/payload-de/ConResGr.dll"
+package german FlashLastArea "$out/payload-de"
 
 # Byte surgery on the ready package: the archive starts at the offset in the
 # DOS header (bytes 40..43); after its 12-byte header comes the first member
@@ -222,7 +228,7 @@ if e2e_family win7-64 win64 win7 "$source_root/profiles/win7-x64-phoenix.json" T
   e2e_expect "exit 0x80000011" "temp-entry ConResFr.dll"
   grep -q '^box \[Fail : Power\] There is no installed battery' "$dir/observed.txt" ||
     e2e_fail "win7-64/french: the French library's text is missing"
-  E2E_LANG=de_DE.UTF-8 e2e_run german "$pkg_release" ''
+  E2E_LANG=de_DE.UTF-8 e2e_run german "$pkg_german" ''
   e2e_expect "exit 0x80000011" "box [Fail : Dll] Fail To Load Dll (type 0x10, owner none, answer 1)"
   grep -q '^box \[Fail : Power\] There is no connected battery or the remaining charge\\r\\nlevel of the battery is lower than 30%\.' \
     "$dir/observed.txt" || e2e_fail "win7-64/german: not the executable's own battery text"

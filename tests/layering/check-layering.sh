@@ -19,6 +19,11 @@ allowed() {
     orv_firmware) echo "os core hw firmware" ;;
     orv_ui) echo "os core hw firmware package ui" ;;
     orv_app) echo "os core hw firmware package ui app" ;;
+    # The formats shared with the package tool: no layer, not even the seam.
+    # The text format sees only its own two headers of core; the image
+    # formats their own headers, the flag bits and little_endian.h.
+    orv_text_format) echo "core" ;;
+    orv_image_format) echo "" ;;
   esac
 }
 # One header of each folder, and the seam's implementations.
@@ -33,7 +38,7 @@ probe() {
 
 failures=0
 checked=0
-for library in orv_os orv_core orv_package orv_hw orv_firmware orv_ui orv_app; do
+for library in orv_os orv_core orv_package orv_hw orv_firmware orv_ui orv_app orv_text_format orv_image_format; do
   root=$roots/$library
   [ -d "$root" ] || { echo "no include root for $library"; failures=$((failures + 1)); continue; }
   for folder in os core package hw firmware ui app sim machine; do

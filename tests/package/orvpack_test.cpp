@@ -336,5 +336,96 @@ TEST_F(OrvpackTest, ExtractWritesNothingUnderUnsafeNamesAndDropsDamagedOutput) {
   EXPECT_EQ(KindOfPath(Path("out/second.txt")), false);
 }
 
+// A 400-byte PE32 executable without sections whose security entry (the
+// certificate table's file offset and size) lies at byte 0xD8.
+constexpr size_t kSecurityEntry = 0xD8;
+std::string PeUpdater() {
+  std::string exe(400, '\0');
+  exe.replace(0, 2, "MZ");
+  exe.replace(0x3C, 4, Le32(0x40));
+  exe.replace(0x40, 4, std::string("PE\0\0", 4));
+  exe.replace(0x44, 2, std::string("\x4C\x01", 2));  // i386
+  exe.replace(0x54, 2, std::string("\xE0\x00", 2));  // optional header of 224 bytes
+  exe.replace(0x58, 2, std::string("\x0B\x01", 2));  // PE32
+  exe.replace(0x58 + 92, 4, Le32(16));               // data directory entries
+  return exe;
+}
+
+// Signs `file` as a signing tool does: zero padding to 8 bytes, one
+// certificate entry (revision 2.0, PKCS#7) padded to 8, and the security entry.
+std::string Signed(std::string file, uint16_t revision = 0x0200) {
+  file.resize((file.size() + 7) / 8 * 8, '\0');
+  const std::string der(45, '\x30');
+  std::string entry = Le32(static_cast<uint32_t>(8 + der.size())) +
+                      std::string{static_cast<char>(revision), static_cast<char>(revision >> 8)} +
+                      std::string("\x02\x00", 2) + der;
+  entry.resize((entry.size() + 7) / 8 * 8, '\0');
+  file.replace(
+      kSecurityEntry, 8,
+      Le32(static_cast<uint32_t>(file.size())) + Le32(static_cast<uint32_t>(entry.size())));
+  return file + entry;
+}
+
+TEST_F(OrvpackTest, ASignatureMadeAfterTheBuildIsAcceptedAndOneMadeBeforeIsNot) {
+  Write("updater.exe", PeUpdater());
+  Write("payload.txt", "payload");
+  ASSERT_EQ(Run("build -u updater.exe -f 8 -o package.exe payload.txt").exitCode, 0);
+  const std::string package = Read("package.exe");
+  ASSERT_NE(package.size() % 8, 0u) << "the test wants alignment padding";
+  Write("signed.exe", Signed(package));
+  ToolRun run = Run("verify signed.exe");
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_THAT(run.out, HasSubstr("signed after the archive: Authenticode signature: 1 certificate "
+                                 "entry, 56 bytes at offset " +
+                                 std::to_string((package.size() + 7) / 8 * 8)));
+  EXPECT_THAT(Run("list signed.exe").out, HasSubstr("signature:      Authenticode signature"));
+  run = Run("extract signed.exe out");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Read("out/payload.txt"), "payload");
+
+  // A signed updater: the archive would land behind its certificate table.
+  Write("signed-updater.exe", Signed(PeUpdater()));
+  run = Run("build -u signed-updater.exe -f 8 -o broken.exe payload.txt");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_THAT(run.err,
+              HasSubstr("carries a code signature, which the appended archive would break"));
+  EXPECT_FALSE(KindOfPath(Path("broken.exe")));
+}
+
+TEST_F(OrvpackTest, VerifyNamesEverySignatureThatWindowsWouldFindBroken) {
+  Write("updater.exe", PeUpdater());
+  Write("payload.txt", "payload");
+  ASSERT_EQ(Run("build -u updater.exe -f 8 -o package.exe payload.txt").exitCode, 0);
+  const std::string package = Read("package.exe");
+  const std::string good = Signed(package);
+  const size_t padding = package.size();  // the first padding byte
+
+  std::string before = package;  // a table inside the updater, as if signed before the build
+  before.replace(kSecurityEntry, 8, Le32(320) + Le32(16));
+  before.replace(320, 8, Le32(16) + std::string("\x00\x02\x02\x00", 4));
+  std::string dirtyPadding = good;
+  dirtyPadding[padding] = 'x';
+  std::string wrongRevision = Signed(package, 0x0100);
+  std::string tooLong = good;
+  tooLong.replace(kSecurityEntry + 4, 4, Le32(4096));
+  const struct {
+    const char* name;
+    std::string file;
+    const char* fault;
+  } cases[] = {
+      {"before.exe", before, "lies before the end of the archive"},
+      {"padding.exe", dirtyPadding, "are not alignment padding"},
+      {"trailing.exe", good + "tail", "4 bytes follow the code signature"},
+      {"revision.exe", wrongRevision, "not a PKCS#7 signature of revision 2.0"},
+      {"long.exe", tooLong, "runs past the end of the file"},
+  };
+  for (const auto& c : cases) {
+    Write(c.name, c.file);
+    const ToolRun run = Run(std::string("verify ") + c.name);
+    EXPECT_EQ(run.exitCode, 1) << c.name;
+    EXPECT_THAT(run.out, HasSubstr(c.fault)) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace testing_package

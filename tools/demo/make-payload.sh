@@ -9,10 +9,14 @@
 #     (tests/drivers: it answers from a simulated machine, never from real
 #     hardware), else placeholder bytes;
 #   - the outside utilities as substitute programs when the Windows build has
-#     them (tools/substitute), else as small placeholder files;
+#     them (tools/substitute), else as small placeholder files (those of
+#     programs, drivers and libraries begin with "MZ");
 #   - ConResEn.dll and ConResEn_ami.dll from the Windows build when it has
-#     them;
-#   - every other name as a small generated file.
+#     them, and copies of them under the other languages' names (stand-ins:
+#     the project has no translations);
+#   - a MICOM image K0123.bin, and every other name as a small generated
+#     file.
+# With the Windows build, the package made of it passes "orvpack check".
 #
 # usage: make-payload.sh OUTDIR [WINDOWS_BUILD_DIR]
 set -eu
@@ -32,6 +36,8 @@ mkdir -p "$out"
 placeholder() {
   name=$1
   {
+    # Programs, drivers and libraries begin with "MZ", as every Windows one does.
+    case $name in *.exe | *.sys | *.dll | *.vxd) printf 'MZ' ;; esac
     printf 'Demo placeholder for %s.\r\n' "$name"
     i=0
     while [ $i -lt 16 ]; do
@@ -86,22 +92,19 @@ for utility in SWinFlash_32 SWinFlash_64 AFUWIN afuwinx64 WinUpV01_10; do
   fi
 done
 
-for library in ConResEn.dll ConResEn_ami.dll; do
+for suffix in .dll _ami.dll; do
   built=""
-  [ -n "$win" ] && built=$(find "$win" -name "$library" | head -n 1)
-  if [ -n "$built" ]; then
-    cp "$built" "$out/$library"
-  else
-    placeholder "$library"
-  fi
+  [ -n "$win" ] && built=$(find "$win" -name "ConResEn$suffix" | head -n 1)
+  for language in En Chs Cht Fr Gr Kr Po Ru Sp; do
+    if [ -n "$built" ]; then
+      cp "$built" "$out/ConRes$language$suffix"
+    else
+      placeholder "ConRes$language$suffix"
+    fi
+  done
 done
 
-for language in Chs Cht Fr Gr Kr Po Ru Sp; do
-  placeholder "ConRes$language.dll"
-  placeholder "ConRes${language}_ami.dll"
-done
-
-for name in amifldrv32.sys amifldrv64.sys amifldrv.vxd mfc42.dll msvcp60.dll msvcrt.dll \
+for name in K0123.bin amifldrv32.sys amifldrv64.sys amifldrv.vxd mfc42.dll msvcp60.dll msvcrt.dll \
   PHLASH_32.INI PHLASH_64.INI PhlashLc_32.dll PhlashLc_64.dll PhlashNT_32.sys PhlashNT_64.sys; do
   placeholder "$name"
 done

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "code_signature.h"
 #include "commands.h"
 #include "flags_word.h"
 #include "host_files.h"
@@ -146,6 +147,18 @@ int WriteUpdater(const std::string& path, HostFile& out, uint32_t* offset) {
   if (size > package::kMaxPosition) {
     Complain("build: the updater is larger than 2 GiB");
     return kExitFaults;
+  }
+  // Windows hashes everything but the certificate table, so the archive
+  // appended after a signed updater breaks its signature.
+  if (ReadCodeSignature(in, size).offset != 0) {
+    Complain("build: " + path +
+             " carries a code signature, which the appended archive would break: build from "
+             "the unsigned updater and sign the finished package");
+    return kExitFaults;
+  }
+  if (!in.Seek(sizeof dos)) {
+    Complain("build: cannot read the updater " + path);
+    return kExitIo;
   }
   *offset = static_cast<uint32_t>(size);
   package::Store32(dos + package::kArchiveOffsetField, *offset);

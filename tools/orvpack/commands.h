@@ -11,13 +11,15 @@ namespace orvpack {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFaults = 1;  // the package is damaged, or build refused its inputs
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitIo = 3;  // a file could not be opened, read or written
+inline constexpr int kExitIo = 3;        // a file could not be opened, read or written
+inline constexpr int kExitWarnings = 4;  // check found warnings and no error
 
 using Arguments = std::vector<std::string>;
 
 int RunBuild(const Arguments& args);
 int RunList(const Arguments& args);
 int RunVerify(const Arguments& args);
+int RunCheck(const Arguments& args);
 int RunExtract(const Arguments& args);
 
 // Writes "orvpack: <text>" to standard error.

@@ -66,7 +66,7 @@ bool CheckBeforeExtracting(HostFile& file, const PackageFacts& facts,
     }
     return true;
   });
-  const std::string fault = ChainFault(chain, facts);
+  const std::string fault = ChainFault(file, chain, facts);
   if (!fault.empty()) {
     Complain("extract: " + fault);
     sound = false;

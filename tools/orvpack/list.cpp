@@ -9,19 +9,17 @@
 namespace orvpack {
 
 int RunList(const Arguments& args) {
-  if (args.size() != 1) {
-    Complain("list: give one package");
-    return kExitUsage;
-  }
   HostFile file;
   PackageFacts facts;
   int status = kExitOk;
-  if (!OpenForCommand("list", args[0], &file, &facts, &status)) return status;
+  if (!OpenPackageArgument("list", args, &file, &facts, &status)) return status;
   std::printf("package:        %s\n", args[0].c_str());
   std::printf("archive offset: 0x%08X (%u)\n", static_cast<unsigned>(facts.offset),
               static_cast<unsigned>(facts.offset));
   std::printf("flags word:     %s\n", DescribeFlagsWord(facts.flags).c_str());
   std::printf("members:        %d\n", static_cast<int>(facts.count));
+  if (facts.signature.offset != 0)
+    std::printf("signature:      %s\n", DescribeSignature(facts.signature).c_str());
   if (facts.count > 0)
     std::printf("%5s %12s %12s %-8s %-6s %s\n", "#", "stored", "extracted", "CRC-32", "data",
                 "name");
@@ -47,7 +45,7 @@ int RunList(const Arguments& args) {
     if (!nameProblem.empty() || !decoded.damage.empty()) status = kExitFaults;
     return true;
   });
-  const std::string fault = ChainFault(chain, facts);
+  const std::string fault = ChainFault(file, chain, facts);
   if (!fault.empty()) {
     std::printf("%s\n", fault.c_str());
     if (status == kExitOk) status = kExitFaults;

@@ -15,6 +15,7 @@ void PrintUsage(std::FILE* stream) {
       "  orvpack build --updater EXE --flags WORD --output PACKAGE [--payload FOLDER] [FILE...]\n"
       "  orvpack list PACKAGE\n"
       "  orvpack verify PACKAGE\n"
+      "  orvpack check PACKAGE\n"
       "  orvpack extract PACKAGE FOLDER [--force]\n"
       "  orvpack --help\n"
       "\n"
@@ -24,11 +25,15 @@ void PrintUsage(std::FILE* stream) {
       "list     shows the archive offset, the flags word and each member's stored size,\n"
       "         extracted size and CRC-32.\n"
       "verify   checks every member as the updater would extract it; one line per fault.\n"
+      "check    verify, then whether the package can update the machines it is meant for: its\n"
+      "         images, flash tools, MICOM files, driver, language libraries and flags word;\n"
+      "         one line per error or warning, naming the machines it affects.\n"
       "extract  writes the members into FOLDER (made when missing); refuses unsafe names and\n"
       "         does not replace existing files without --force.\n"
       "\n"
-      "exit codes: 0 success, 1 the package is damaged or the inputs were refused,\n"
-      "            2 wrong command line, 3 a file could not be opened, read or written\n"
+      "exit codes: 0 success, 1 the package is damaged, check found an error or build refused\n"
+      "            its inputs, 2 wrong command line, 3 a file could not be opened, read or\n"
+      "            written, 4 check found warnings and no error\n"
       "\n"
       "flag names:\n",
       stream);
@@ -59,6 +64,7 @@ int main(int argc, char** argv) {
   if (command == "build") return RunBuild(args);
   if (command == "list") return RunList(args);
   if (command == "verify") return RunVerify(args);
+  if (command == "check") return RunCheck(args);
   if (command == "extract") return RunExtract(args);
   Complain("unknown command \"" + command + "\" (try orvpack --help)");
   return kExitUsage;

@@ -5,9 +5,12 @@
 // buffers, whatever the member's size.
 #pragma once
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host_files.h"
 
@@ -24,12 +27,52 @@ struct DecodedMember {
   std::string damage;  // why the updater would end with exit status 1; empty when sound
 };
 
+// A member's decoded bytes, pulled piece by piece from the package; it can
+// start over from the first byte, so that a reader can go back.
+class MemberStream {
+ public:
+  // The `size` stored bytes at `position` of `file`.
+  MemberStream(HostFile& file, int64_t position, uint32_t size);
+  ~MemberStream();
+  MemberStream(const MemberStream&) = delete;
+  MemberStream& operator=(const MemberStream&) = delete;
+
+  // Up to `max` (above 0) decoded bytes into `to`; `*got` is 0 at the end of
+  // the data, damage included (see result()). False when the package cannot
+  // be read.
+  bool Read(uint8_t* to, size_t max, size_t* got);
+  void Restart();
+  // What the bytes pulled so far showed; complete once Read gave 0.
+  const DecodedMember& result() const { return result_; }
+
+ private:
+  enum class Mode { kStart, kStored, kGzip, kEnd };
+  bool Fill();
+  void Consume(size_t count);
+  void Emit(const uint8_t* data, size_t count);
+  bool StartsGzip() const;
+  bool InflateSome(uint8_t* to, size_t max, size_t* got);
+  bool NextGzipMember();
+  void Damaged(const std::string& why);
+
+  HostFile& file_;
+  const int64_t position_;
+  const uint32_t size_;
+  uint32_t left_;  // stored bytes not yet read from the file
+  std::vector<uint8_t> input_;
+  size_t next_ = 0, have_ = 0;
+  z_stream stream_{};
+  bool inflating_ = false;
+  Mode mode_ = Mode::kStart;
+  DecodedMember result_;
+};
+
 // Receives the decoded bytes; false stops the decoding (a failed write).
 using ByteSink = std::function<bool(const uint8_t* data, size_t size)>;
 
-// Reads exactly `size` bytes from the current position of `file`. False
-// when reading the package or `sink` failed (`*ioError` says which was
-// the package); damage is reported in `result->damage` with a true return.
+// Decodes exactly `size` bytes from the current position of `file`. False
+// when reading the package or `sink` failed (`*ioError` says which); damage
+// is reported in `result->damage` with a true return.
 bool DecodeMember(HostFile& file, uint32_t size, const ByteSink& sink, DecodedMember* result,
                   std::string* ioError);
 

@@ -46,6 +46,7 @@ bool OpenPackage(const std::string& path, HostFile* file, PackageFacts* facts, s
   }
   facts->flags = package::Load32(header + 4);
   facts->count = static_cast<int32_t>(package::Load32(header + 8));
+  facts->signature = ReadCodeSignature(*file, facts->fileSize);
   return true;
 }
 

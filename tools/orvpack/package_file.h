@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "code_signature.h"
 #include "host_files.h"
 #include "package/member_name.h"
 
@@ -17,6 +18,7 @@ struct PackageFacts {
   uint32_t offset = 0;  // of the archive, from the DOS header
   uint32_t flags = 0;
   int32_t count = 0;
+  CodeSignature signature;
 };
 
 // Opens `path` and reads its headers. False with `*message` set when the

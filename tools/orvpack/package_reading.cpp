@@ -14,6 +14,16 @@ bool OpenForCommand(const std::string& command, const std::string& path, HostFil
   return false;
 }
 
+bool OpenPackageArgument(const std::string& command, const Arguments& args, HostFile* file,
+                         PackageFacts* facts, int* status) {
+  if (args.size() != 1) {
+    Complain(command + ": give one package");
+    *status = kExitUsage;
+    return false;
+  }
+  return OpenForCommand(command, args[0], file, facts, status);
+}
+
 std::string MemberLabel(const MemberEntry& entry) {
   return "member " + std::to_string(entry.index + 1) + " \"" + entry.printableName + "\"";
 }
@@ -33,7 +43,7 @@ std::string NameProblem(const MemberEntry& entry) {
   return NameLengthProblem(entry.name);
 }
 
-std::string ChainFault(const ChainResult& chain, const PackageFacts& facts) {
+std::string ChainFault(HostFile& file, const ChainResult& chain, const PackageFacts& facts) {
   switch (chain.end) {
     case ChainEnd::kTruncated:
       return "the file ends inside " + MemberLabel(chain.last) + " (record at offset " +
@@ -45,6 +55,9 @@ std::string ChainFault(const ChainResult& chain, const PackageFacts& facts) {
     case ChainEnd::kComplete:
       break;
   }
+  // A package signed after it was built ends in its certificate table.
+  if (facts.signature.offset != 0)
+    return SignaturePlacementFault(file, facts.signature, chain.endPosition, facts.fileSize);
   if (facts.count > 0 && chain.endPosition != facts.fileSize)
     return std::to_string(facts.fileSize - chain.endPosition) +
            " bytes follow the last member: the record chain ends before the file";

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "commands.h"
 #include "member_decoder.h"
 #include "package_file.h"
 
@@ -13,6 +14,9 @@ namespace orvpack {
 // complains and gives the exit code in `*status`.
 bool OpenForCommand(const std::string& command, const std::string& path, HostFile* file,
                     PackageFacts* facts, int* status);
+// The same for the package that is the only argument of `command`.
+bool OpenPackageArgument(const std::string& command, const Arguments& args, HostFile* file,
+                         PackageFacts* facts, int* status);
 
 // The longest stored name a package may carry. The updater creates every
 // member under its stored name in the work directory, and a Windows path
@@ -32,8 +36,9 @@ std::string NameProblem(const MemberEntry& entry);
 std::string NameLengthProblem(const std::string& stored);
 
 // How the chain of records ended, when it did not end as it should (empty
-// otherwise): truncation, a negative size, bytes after the last member.
-std::string ChainFault(const ChainResult& chain, const PackageFacts& facts);
+// otherwise): truncation, a negative size, bytes after the last member
+// other than a code signature placed as signing tools place it.
+std::string ChainFault(HostFile& file, const ChainResult& chain, const PackageFacts& facts);
 
 // "gzip", "stored (not gzip: copied unchanged)" or "empty".
 const char* KindText(DecodedMember::Kind kind);
