@@ -56,6 +56,12 @@ std::vector<std::string> ListHost(const std::string& dir) {
   return names;
 }
 
+// An entry of exactly this name, a link that leads nowhere included.
+bool HostHasEntry(const std::string& p) {
+  struct stat st;
+  return lstat(p.c_str(), &st) == 0;
+}
+
 bool HostIsDir(const std::string& p) {
   struct stat st;
   return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -180,6 +186,14 @@ std::string SimFileSystem::HostFor(const std::string& fullPath, bool* exists) {
   bool found = HostIsDir(host);
   for (const std::string& part : Split(fullPath.substr(2))) {
     std::string chosen = part;
+    // The name as written is the common case; only another letter case
+    // needs the folder's listing. The simulated disk never holds two names
+    // that differ only in case, so both ways find the same entry.
+    const bool plain = part != "." && part != "..";
+    if (found && plain && HostHasEntry(host + "/" + part)) {
+      host += "/" + part;
+      continue;
+    }
     if (found) {
       bool match = false;
       for (const std::string& entry : ListHost(host)) {
