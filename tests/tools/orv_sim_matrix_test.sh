@@ -12,7 +12,7 @@ mkdir -p "$work"
 cd "$work"
 
 fail() {
-  echo "FAILED: $*"
+  printf "FAILED: %s\n" "$*"
   exit 1
 }
 
