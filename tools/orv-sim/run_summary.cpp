@@ -103,13 +103,6 @@ MessageBoxLine LastMessageBox(const std::vector<std::string>& transcript) {
   return last;
 }
 
-bool Recorded(const std::vector<std::string>& transcript, std::string_view prefix,
-              std::string_view suffix) {
-  for (const std::string& line : transcript)
-    if (StartsWith(line, prefix) && EndsWith(line, suffix)) return true;
-  return false;
-}
-
 std::string Ending(const RunOutcome& outcome, const std::vector<std::string>& transcript,
                    bool confirmationCancelled, const std::string& step) {
   constexpr std::string_view kExitWindows = "power: ExitWindowsEx ";
@@ -131,7 +124,6 @@ std::string Ending(const RunOutcome& outcome, const std::vector<std::string>& tr
   const uint32_t flags = core::Shared().UpdateFlags;
   if (flags & core::ReadBios) return "read-BIOS, no power-off";
   if (flags & core::DmiOnly) return "DMI-only, no power-off";
-  if (Recorded(transcript, kExitWindows, ")")) return "power-off refused";
   return "no power-off";
 }
 
