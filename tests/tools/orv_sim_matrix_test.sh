@@ -130,6 +130,7 @@ both.txt|cancel|5|none
 both.txt|a-broken|2|profile not loaded: profile few/a-broken.json is not JSON
 both.txt|a-broken|3|-
 both.txt|bad-utility|2|~profile not loaded: profile: bad number in utilities
+both.txt|bad-utility|4|-
 both.txt|win7-x64-phoenix|2|power-off
 dmi.txt|win7-dmi-confirm|2|DMI-only, no power-off
 dmi.txt|win7-dmi-confirm|3|0x00000000

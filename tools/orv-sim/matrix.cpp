@@ -47,19 +47,14 @@ bool RunProfile(const fs::path& path, const std::string& package, const std::str
   sim::Profile profile;
   std::string error;
   NotebookRun run;
-  RunSummary summary{"", "-", "-", "-", "-"};
-  if (LoadRunProfile(path.string(), &profile, &error) &&
-      run.Boot(std::move(profile), package, "", &error)) {
-    const RunOutcome outcome = run.Run(commandLine);
-    if (outcome.end != RunOutcome::End::kProfileFault) {
-      PrintLine(name, SummariseRun(outcome, run.notebook()));
-      return true;
-    }
-    error = outcome.what;
+  if (!LoadRunProfile(path.string(), &profile, &error) ||
+      !run.Boot(std::move(profile), package, "", &error)) {
+    PrintLine(name, ProfileNotLoaded(error));
+    return false;
   }
-  summary.ending = "profile not loaded: " + sim::Escape(error);
-  PrintLine(name, summary);
-  return false;
+  const RunOutcome outcome = run.Run(commandLine);
+  PrintLine(name, SummariseRun(outcome, run.notebook()));
+  return outcome.end != RunOutcome::End::kProfileFault;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/results.h"
 #include "core/shared_state.h"
 #include "core/update_flags.h"
+#include "os/sim/transcript.h"
 
 namespace orvsim {
 namespace {
@@ -108,15 +109,14 @@ std::string Ending(const RunOutcome& outcome, const std::vector<std::string>& tr
   constexpr std::string_view kExitWindows = "power: ExitWindowsEx ";
   switch (outcome.end) {
     case RunOutcome::End::kDeadlock:
-      return "waits for ever: " + outcome.what;
-    case RunOutcome::End::kProfileFault:
-      return "profile fault: " + outcome.what;
+      return "waits for ever: " + sim::Escape(outcome.what);
     case RunOutcome::End::kProcessEnded:
       if (!transcript.empty() && StartsWith(transcript.back(), kExitWindows) &&
           EndsWith(transcript.back(), ": the session ends"))
         return "power-off";
       return At("process ended", step);
     case RunOutcome::End::kReturned:
+    case RunOutcome::End::kProfileFault:  // SummariseRun's own line
       break;
   }
   if (outcome.code != core::ResultSuccess) return At(ResultNameOf(outcome.code), step);
@@ -154,7 +154,12 @@ void FindToolCommandLines(const std::vector<std::string>& transcript, RunSummary
 
 }  // namespace
 
+RunSummary ProfileNotLoaded(const std::string& why) {
+  return {"profile not loaded: " + sim::Escape(why), "-", "-", "-", "-"};
+}
+
 RunSummary SummariseRun(const RunOutcome& outcome, sim::Notebook& notebook) {
+  if (outcome.end == RunOutcome::End::kProfileFault) return ProfileNotLoaded(outcome.what);
   const std::vector<std::string>& transcript = notebook.transcript().Lines();
   const MessageBoxLine box = LastMessageBox(transcript);
   RunSummary summary;

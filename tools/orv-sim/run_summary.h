@@ -19,5 +19,8 @@ struct RunSummary {
 };
 
 RunSummary SummariseRun(const RunOutcome& outcome, sim::Notebook& notebook);
+// The line of a profile that cannot be used (also one whose section read
+// during the run is invalid).
+RunSummary ProfileNotLoaded(const std::string& why);
 
 }  // namespace orvsim

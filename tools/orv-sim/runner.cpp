@@ -1,13 +1,10 @@
 #include "runner.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <sstream>
 
 #include "app/options.h"
 #include "app/sequence_state.h"
-#include "app/update.h"
 #include "core/results.h"
 #include "core/shared_state.h"
 #include "core/update_flags.h"
