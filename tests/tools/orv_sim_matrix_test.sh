@@ -60,6 +60,8 @@ run() {
 run demo.txt 0 --package demo.exe
 run both.txt 1 --package both-paths.exe --profiles few -- /MFORCE
 run dmi.txt 1 --package dmi-only.exe --profiles few -- /BBL
+run nowhere.txt 2 --package demo.exe --profiles nowhere
+run no-package.txt 2 --package nowhere.exe
 
 grep -q "profiles in $root/profiles\$" demo.txt || fail "not the documented profiles: $(head -n 1 demo.txt)"
 profiles=0
