@@ -5,6 +5,7 @@
 
 #include "flags_word.h"
 #include "image_report.h"
+#include "matrix.h"
 #include "runner.h"
 
 namespace {
@@ -12,6 +13,7 @@ namespace {
 void Usage() {
   std::puts(
       "usage: orv-sim run [--profile FILE] [--package FILE] [--scratch DIR] [-- OPTION...]\n"
+      "       orv-sim matrix --package FILE [--profiles DIR] [-- OPTION...]\n"
       "       orv-sim options [--ami] [--64] [-- OPTION...]\n"
       "       orv-sim messages\n"
       "       orv-sim identity --profile FILE [--diag]\n"
@@ -19,6 +21,9 @@ void Usage() {
       "\n"
       "run       runs the update on a simulated notebook (machine profile: docs/profile.md)\n"
       "          and prints the transcript (docs/transcript.md)\n"
+      "matrix    runs the package on every profile of DIR (default: the documented profiles)\n"
+      "          with the options; one line per machine: ending, exit code, message, command\n"
+      "          lines of the flash and MICOM tools\n"
       "options   shows how a command line is parsed: UpdateFlags and both utility command lines\n"
       "messages  shows the message box every result code gets\n"
       "identity  what the updater reads of the notebook's firmware (--diag: with UseDiagRecord)\n"
@@ -92,6 +97,23 @@ int main(int argc, char** argv) {
     }
     if (request.path.empty()) return Usage(), 2;
     return orvsim::ShowImage(request);
+  }
+  if (command == "matrix") {
+    orvsim::MatrixRequest request;
+    int i = 2;
+    for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+      const std::string option = argv[i];
+      if (i + 1 >= argc) return Usage(), 2;
+      if (option == "--package")
+        request.packagePath = argv[++i];
+      else if (option == "--profiles")
+        request.profilesFolder = argv[++i];
+      else
+        return Usage(), 2;
+    }
+    if (request.packagePath.empty()) return Usage(), 2;
+    request.commandLine = JoinRest(argc, argv, i + 1);
+    return orvsim::RunMatrix(request);
   }
   if (command == "run") {
     orvsim::RunRequest request;

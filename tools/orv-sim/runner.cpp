@@ -1,17 +1,15 @@
 #include "runner.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <sstream>
 
 #include "app/options.h"
 #include "app/sequence_state.h"
-#include "app/update.h"
 #include "core/results.h"
 #include "core/shared_state.h"
 #include "core/update_flags.h"
 #include "identity_report.h"
+#include "notebook_run.h"
 #include "os/sim/host_files.h"
 #include "os/sim/notebook.h"
 #include "os/sim/sim_devices.h"
@@ -26,25 +24,6 @@ std::string FlagNames(uint32_t flags) {
   const std::string names = core::UpdateFlagNames(flags);
   return names.empty() ? "none" : names;
 }
-
-// The notebook's disks: in the folder the caller named (kept), or in a
-// scratch folder removed afterwards.
-class Disks {
- public:
-  explicit Disks(const std::string& given) : given_(given) {
-    std::error_code failed;
-    if (given_.empty()) {
-      scratch_ = std::make_unique<sim::ScratchFolder>("orv-sim");
-    } else if (!std::filesystem::create_directories(given_, failed) && failed) {
-      given_.clear();  // the caller reports that there is no folder
-    }
-  }
-  const std::string& path() const { return scratch_ ? scratch_->path() : given_; }
-
- private:
-  std::string given_;
-  std::unique_ptr<sim::ScratchFolder> scratch_;
-};
 
 void PrintTranscript(const sim::Transcript& transcript) {
   for (const std::string& line : transcript.Lines()) std::printf("  %s\n", line.c_str());
@@ -140,40 +119,39 @@ int ShowResultMessages() {
 
 int RunUpdateOnNotebook(const RunRequest& request) {
   sim::Profile profile;
-  std::string error;
-  if (!request.profilePath.empty() && !sim::LoadProfile(request.profilePath, &profile, &error)) {
+  std::string error, package;
+  if (!LoadRunProfile(request.profilePath, &profile, &error)) {
     std::fprintf(stderr, "orv-sim: %s\n", error.c_str());
     return 2;
   }
-  Disks scratch(request.scratch);
-  if (scratch.path().empty()) {
-    std::fprintf(stderr, "orv-sim: cannot create a scratch folder\n");
+  if (!request.packagePath.empty() && !sim::ReadHostFile(request.packagePath, &package)) {
+    std::fprintf(stderr, "orv-sim: cannot read package %s\n", request.packagePath.c_str());
     return 2;
   }
-  sim::Notebook notebook(profile, scratch.path());
-  if (!request.packagePath.empty()) {
-    std::string package;
-    if (!sim::ReadHostFile(request.packagePath, &package)) {
-      std::fprintf(stderr, "orv-sim: cannot read package %s\n", request.packagePath.c_str());
-      return 2;
-    }
-    notebook.files().Put(notebook.profile().modulePath, package);
+  NotebookRun run;
+  if (!run.Boot(profile, package, request.scratch, &error)) {
+    std::fprintf(stderr, "orv-sim: %s\n", error.c_str());
+    return 2;
   }
-  notebook.Install();
-  app::ResetRunState();
-  std::string commandLine = request.commandLine;
-  uint32_t code = 0;
+  const RunOutcome outcome = run.Run(request.commandLine);
+  uint32_t code = outcome.code;
   std::string ending = "returned";
-  try {
-    code = app::RunUpdate(commandLine.data());
-  } catch (const sim::ProcessExit& exit) {
-    code = exit.code;
-    ending = "process ended";
-  } catch (const sim::Deadlock& deadlock) {
-    std::printf("DEADLOCK: %s\n", deadlock.what.c_str());
-    code = 0xDEAD;
-    ending = "deadlock";
+  switch (outcome.end) {
+    case RunOutcome::End::kReturned:
+      break;
+    case RunOutcome::End::kProcessEnded:
+      ending = "process ended";
+      break;
+    case RunOutcome::End::kDeadlock:
+      std::printf("DEADLOCK: %s\n", outcome.what.c_str());
+      code = 0xDEAD;
+      ending = "deadlock";
+      break;
+    case RunOutcome::End::kProfileFault:
+      std::fprintf(stderr, "orv-sim: %s\n", outcome.what.c_str());
+      return 2;
   }
+  sim::Notebook& notebook = run.notebook();
   std::printf("profile: %s\n", profile.name.empty() ? "(built-in default)" : profile.name.c_str());
   std::printf("command line: %s\n", request.commandLine.c_str());
   std::printf("transcript:\n");
