@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -19,28 +18,20 @@
 #include "core/update_flags.h"
 #include "firmware/flash_area_patch.h"
 #include "os/sim/notebook.h"
+#include "support/image_files.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Random image bytes, then the header, the marker and a table of ten
-// areas 0x9000 bytes before the end.
+// Filler bytes, then the header, the marker and a table of ten areas
+// 0x9000 bytes before the end.
 std::string Image(size_t size) {
-  std::string image(size, '\0');
-  std::mt19937 random(20120314);
-  for (char& c : image) c = static_cast<char>(random());
-  const size_t header = size - 0x9000 + 0x1B, marker = header + 0x700;
-  image.replace(header, 5, "ZFLPF");
-  const uint32_t offset = 87;
-  std::memcpy(&image[header + 53], &offset, 4);
-  image.replace(marker, 4, "ZQDS");
-  for (uint32_t i = 0; i < 10; ++i) {
-    const uint32_t entry[4] = {0x10000, 0x10000 * i, 0xFFF00000 + 0x10000 * i, 0x01025A5A};
-    std::memcpy(&image[header + offset + 16 * i], entry, 16);
-  }
-  std::memset(&image[header + offset + 16 * 10], 0, 16);  // the terminator
-  return image;
+  const size_t header = size - 0x9000 + 0x1B;
+  image_test::PhoenixLayout layout{size, header, header + 0x700, 87, {}};
+  for (uint32_t i = 0; i < 10; ++i)
+    layout.rows.push_back({0x10000, 0x10000 * i, 0xFFF00000 + 0x10000 * i, 0x5A5A, 0x0102});
+  return image_test::PhoenixImage(layout);
 }
 
 // The search as the procedure reads: position and read five bytes at each

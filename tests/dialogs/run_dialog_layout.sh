@@ -11,8 +11,7 @@ orv_with_display "$0" "$@"
 program=$1 library=$2 out=$3 root=$4
 rm -rf "$out"
 mkdir -p "$out"
-orv_wine_prefix "$root/win7" || { echo "wineboot failed"; exit 1; }
-failed=0
+orv_use_prefix "$root/win7"
 for case in ExecutableCopy EnglishLibrary; do
   wine "$program" "$(orv_winpath "$library")" "$case" >"$out/$case.out" 2>"$out/$case.err" &
   pid=$!
@@ -20,13 +19,7 @@ for case in ExecutableCopy EnglishLibrary; do
   sleep 1
   orv_screenshot "$out/$case.png"
   wait "$pid"
-  if orv_checks_passed "$out/$case.out"; then
-    echo "$case: $(tail -n 1 "$out/$case.out" | tr -d '\r')"
-  else
-    echo "FAILED: $case"
-    cat "$out/$case.out"
-    failed=1
-  fi
+  orv_report_checks "$case" "$out/$case.out"
 done
 orv_wine_end
 echo "pictures: $out"

@@ -19,24 +19,14 @@ program=$1 library=$2 out=$3 windows=$4 native=$5
 root=$(mkdir -p "$6" && cd "$6" && pwd)
 make_image=$native/tests/drivers/make_machine_image
 print_state=$native/tests/drivers/print_machine_state
-for tool in "$make_image" "$print_state"; do
-  if [ ! -x "$tool" ]; then
-    echo "SKIPPED: $tool is missing; build the native preset first"
-    exit 77
-  fi
-done
+orv_need_native "$make_image" "$print_state"
 launcher=$windows/tests/wine/launcher.exe
 box_reader=$windows/tests/e2e/box_reader.exe
 rm -rf "$out"
 mkdir -p "$out"
-failed=0
-fail() {
-  echo "FAILED: $*"
-  failed=1
-}
 started=$(date +%s.%N)
 
-orv_wine_prefix "$root/drivers64" || { echo "wineboot failed, see $root/drivers64/.orv-wineboot.log"; exit 1; }
+orv_use_prefix "$root/drivers64"
 orv_wine_version win7 dmi_step.exe
 # Without a window manager Wine draws the dialog's caption and close box
 # itself only when told to; then the picture shows the caption and the

@@ -141,69 +141,22 @@ TEST_P(Select, TakesTheFittingFilesUnderTheToolsNames) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Select,
-    ::testing::Values(SelectCase{"a lone image and MICOM file are taken as they are",
-                                 {"anything.wph"},
-                                 {"k.bin"},
-                                 "07HL",
-                                 0,
-                                 core::ResultSuccess,
-                                 "anything.wph",
-                                 "k.bin",
-                                 nullptr},
-                      SelectCase{"of two, the one with the key at 2 and 3 in any case",
-                                 {"01HM.WPH", "01hl.wph"},
-                                 {"K1HM.bin", "k1Hl.BIN"},
-                                 "07HL",
-                                 0,
-                                 core::ResultSuccess,
-                                 "01hl.wph",
-                                 "k1Hl.BIN",
-                                 "Bios File : 01hl.wph"},
-                      SelectCase{"no image fits",
-                                 {"01HM.WPH", "01HN.WPH"},
-                                 {"k.bin"},
-                                 "07HL",
-                                 0,
-                                 core::ResultBiosFile,
-                                 nullptr,
-                                 nullptr,
-                                 nullptr},
-                      SelectCase{"an empty version fits no image",
-                                 {"01HM.WPH", "01HN.WPH"},
-                                 {"k.bin"},
-                                 "",
-                                 0,
-                                 core::ResultBiosFile,
-                                 nullptr,
-                                 nullptr,
-                                 nullptr},
-                      SelectCase{"no MICOM file",
-                                 {"a.wph"},
-                                 {},
-                                 "07HL",
-                                 0,
-                                 core::ResultMicomFile,
-                                 "a.wph",
-                                 nullptr,
-                                 nullptr},
-                      SelectCase{"no MICOM file needed",
-                                 {"a.wph"},
-                                 {},
-                                 "07HL",
-                                 core::SkipUpdateMicom,
-                                 core::ResultSuccess,
-                                 "a.wph",
-                                 nullptr,
-                                 nullptr},
-                      SelectCase{"a MICOM file that fits none",
-                                 {"a.wph"},
-                                 {"K1HM.bin", "K1HN.bin"},
-                                 "07HL",
-                                 0,
-                                 core::ResultMicomFile,
-                                 "a.wph",
-                                 nullptr,
-                                 nullptr}));
+    ::testing::Values(
+        SelectCase("a lone image and MICOM file are taken as they are", {"anything.wph"}, {"k.bin"},
+                   "07HL", 0, core::ResultSuccess, "anything.wph", "k.bin", nullptr),
+        SelectCase("of two, the one with the key at 2 and 3 in any case", {"01HM.WPH", "01hl.wph"},
+                   {"K1HM.bin", "k1Hl.BIN"}, "07HL", 0, core::ResultSuccess, "01hl.wph", "k1Hl.BIN",
+                   "Bios File : 01hl.wph"),
+        SelectCase("no image fits", {"01HM.WPH", "01HN.WPH"}, {"k.bin"}, "07HL", 0,
+                   core::ResultBiosFile, nullptr, nullptr, nullptr),
+        SelectCase("an empty version fits no image", {"01HM.WPH", "01HN.WPH"}, {"k.bin"}, "", 0,
+                   core::ResultBiosFile, nullptr, nullptr, nullptr),
+        SelectCase("no MICOM file", {"a.wph"}, {}, "07HL", 0, core::ResultMicomFile, "a.wph",
+                   nullptr, nullptr),
+        SelectCase("no MICOM file needed", {"a.wph"}, {}, "07HL", core::SkipUpdateMicom,
+                   core::ResultSuccess, "a.wph", nullptr, nullptr),
+        SelectCase("a MICOM file that fits none", {"a.wph"}, {"K1HM.bin", "K1HN.bin"}, "07HL", 0,
+                   core::ResultMicomFile, "a.wph", nullptr, nullptr)));
 
 TEST_F(Files, AnImageAlreadyNamedBiosWphStaysAndAFailedCopyEndsTheRun) {
   Put("BIOS.WPH", "image BIOS.WPH");
@@ -247,21 +200,16 @@ struct PatchCase {
 std::vector<PatchCase> PatchCases() {
   const std::vector<AreaRow> ten = TenAreas();
   std::vector<PatchCase> cases;
-  cases.push_back({"the example: special entry 8 widened, last entry marked",
-                   Example(ten),
-                   core::BreakEscd | core::FlashLastArea,
-                   0,
-                   {{8, {0x14000, 0x80000, 0xFFF7C000, 0x5A5A, 0x22}},
-                    {9, {0x10000, 0x90000, 0xFFF90000, 0x5A5A, 0x22}}},
-                   1});
+  cases.push_back(PatchCase("the example: special entry 8 widened, last entry marked", Example(ten),
+                            core::BreakEscd | core::FlashLastArea, 0,
+                            {{8, {0x14000, 0x80000, 0xFFF7C000, 0x5A5A, 0x22}},
+                             {9, {0x10000, 0x90000, 0xFFF90000, 0x5A5A, 0x22}}},
+                            1));
   std::vector<AreaRow> aligned = ten;
   aligned[8].imageOffset = 0x80000;
-  cases.push_back({"an aligned special entry changes only its flags",
-                   Example(aligned),
-                   core::BreakEscd,
-                   0,
-                   {{8, {0x10000, 0x80000, 0xFFF80000, 0x5A5A, 0x22}}},
-                   0});
+  cases.push_back(PatchCase("an aligned special entry changes only its flags", Example(aligned),
+                            core::BreakEscd, 0, {{8, {0x10000, 0x80000, 0xFFF80000, 0x5A5A, 0x22}}},
+                            0));
   PatchCase dmi{
       "a DMI-only run keeps only entry KeptAreaIndex", Example(ten), core::DmiOnly, 3, {}, 0};
   for (int i = 0; i < 10; ++i) {
@@ -270,40 +218,26 @@ std::vector<PatchCase> PatchCases() {
     if (i != 3) dmi.changes.push_back({i, row});
   }
   cases.push_back(dmi);
-  cases.push_back({"DmiOnly with another bit is no DMI-only run",
-                   Example(ten),
-                   core::DmiOnly | core::SkipCheckPower,
-                   3,
-                   {},
-                   0});
+  cases.push_back(PatchCase("DmiOnly with another bit is no DMI-only run", Example(ten),
+                            core::DmiOnly | core::SkipCheckPower, 3, {}, 0));
   std::vector<AreaRow> flagged = ten;
   flagged[9].flags = 0x122;
-  cases.push_back({"the last entry's 0x122 becomes 0x22",
-                   Example(flagged),
-                   core::FlashLastArea,
-                   0,
-                   {{9, {0x10000, 0x90000, 0xFFF90000, 0x5A5A, 0x22}}},
-                   1});
+  cases.push_back(PatchCase("the last entry's 0x122 becomes 0x22", Example(flagged),
+                            core::FlashLastArea, 0,
+                            {{9, {0x10000, 0x90000, 0xFFF90000, 0x5A5A, 0x22}}}, 1));
   // An entry whose only non-zero field is its flags ends the walk once a
   // DMI-only run cleared them; the reserved word does not count.
   std::vector<AreaRow> flagsOnly = {ten[0], {0, 0, 0, 0x5A5A, 0x0102}, ten[2]};
-  cases.push_back({"the walk ends on the entry as changed",
-                   Example(flagsOnly),
-                   core::DmiOnly,
-                   0,
-                   {{1, {0, 0, 0, 0x5A5A, 0}}},
-                   0});
+  cases.push_back(PatchCase("the walk ends on the entry as changed", Example(flagsOnly),
+                            core::DmiOnly, 0, {{1, {0, 0, 0, 0x5A5A, 0}}}, 0));
   PhoenixLayout open = Example(ten);
   open.markerAt = 0x180000;
   open.tableOffset = 0x100;
   open.size = TableAt(open) + 16 * 9 + 8;  // entry 9 cut off by the end of the file
   open.terminated = false;
-  cases.push_back({"a table without terminator: nothing marked, nothing past the end",
-                   open,
-                   core::BreakEscd | core::FlashLastArea,
-                   0,
-                   {{8, {0x14000, 0x80000, 0xFFF7C000, 0x5A5A, 0x22}}},
-                   0});
+  cases.push_back(PatchCase("a table without terminator: nothing marked, nothing past the end",
+                            open, core::BreakEscd | core::FlashLastArea, 0,
+                            {{8, {0x14000, 0x80000, 0xFFF7C000, 0x5A5A, 0x22}}}, 0));
   // The entry index is 8 bits wide: the walk ends after entry 255.
   PhoenixLayout endless =
       Example(std::vector<AreaRow>(300, {0x10000, 0x80000, 0xFFF80000, 0x5A5A, 0x0102}));
@@ -314,12 +248,8 @@ std::vector<PatchCase> PatchCases() {
   cases.push_back(
       {"a table that ends at once has no last entry", Example({}), core::FlashLastArea, 0, {}, 0});
   PhoenixLayout small{0xC0000, 0x90000, 0x90100, 0x40, {ten[0], ten[1], ten[2]}};
-  cases.push_back({"below 1 MiB the special entry is 0",
-                   small,
-                   core::BreakEscd,
-                   0,
-                   {{0, {0x10000, 0, 0xFFF00000, 0x5A5A, 0x22}}},
-                   0});
+  cases.push_back(PatchCase("below 1 MiB the special entry is 0", small, core::BreakEscd, 0,
+                            {{0, {0x10000, 0, 0xFFF00000, 0x5A5A, 0x22}}}, 0));
   PhoenixLayout early = small;
   early.headerAt = 0x7FFF0;  // before the search starts
   cases.push_back(
@@ -329,16 +259,14 @@ std::vector<PatchCase> PatchCases() {
   PhoenixLayout straddling = Example(ten);
   straddling.headerAt = 0x13FFFE;
   straddling.markerAt = 0x140200;
-  cases.push_back({"a header across the search's block boundary",
-                   straddling,
-                   core::FlashLastArea,
-                   0,
-                   {{9, {0x10000, 0x90000, 0xFFF90000, 0x5A5A, 0x22}}},
-                   1});
+  cases.push_back(PatchCase("a header across the search's block boundary", straddling,
+                            core::FlashLastArea, 0,
+                            {{9, {0x10000, 0x90000, 0xFFF90000, 0x5A5A, 0x22}}}, 1));
   PhoenixLayout cut = Example(ten);
   cut.headerAt = kExampleSize - 40;  // its 61 bytes do not fit
   cut.markerAt = 0x180000;
-  cases.push_back({"a header cut off by the end of the file", cut, core::FlashLastArea, 0, {}, 0});
+  cases.push_back(
+      PatchCase("a header cut off by the end of the file", cut, core::FlashLastArea, 0, {}, 0));
   return cases;
 }
 

@@ -13,7 +13,7 @@
 #include "firmware/micom.h"
 #include "firmware/tool_launch.h"
 #include "os/sim/sim_dialogs.h"
-#include "phoenix_image.h"
+#include "support/image_files.h"
 #include "support/sim_fixture.h"
 #include "ui/progress_dialog.h"
 
@@ -37,7 +37,7 @@ class ToolLaunch : public testing_support::SimTest {
     ASSERT_TRUE(files().ChangeDirectory(work_));
     std::snprintf(core::Shared().WorkDirectory, core::kPathSize, "%s", work_.c_str());
     for (const char* tool : {"SWinFlash.exe", "WinUpV01_10.exe"}) Put(tool, "MZ tool");
-    Put("bios.wph", firmware_test::PhoenixImage(0x90000, 0x80010, 3));
+    Put("bios.wph", image_test::PhoenixImage(0x90000, 0x80010, 3));
     Put("kbc.bin", "micom image");
     g_marks.clear();
     firmware::TaskMarks() = {[](ToolTask t) { g_marks.push_back(Name(t) + " started"); },

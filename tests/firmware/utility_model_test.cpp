@@ -11,7 +11,7 @@
 #include "os/sim/utilities/command_line.h"
 #include "os/sim/utilities/script.h"
 #include "os/sim/utility_profile.h"
-#include "phoenix_image.h"
+#include "support/image_files.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -64,7 +64,7 @@ struct ImageCase {
 };
 
 TEST(ImageCheck, TheFlashAreaTableMustBeReadableWithinTheFile) {
-  using firmware_test::PhoenixImage;
+  using image_test::PhoenixImage;
   std::string noQds = PhoenixImage(0x90000, 0x80010, 2);
   noQds.replace(0x80110, 4, "XXXX");
   std::string below = PhoenixImage(0x180000, 0x80010, 2);  // 1.5 MiB: searched from 1 MiB

@@ -274,8 +274,12 @@ TEST_F(Opened, ADroppedWriteEndsTheSequenceButNotTheRelease) {
   const auto mailbox = [&] {
     return hw::LocateEcMailbox(0x2E) && hw::EcMailboxCommand(buffer) == 0;
   };
+  const auto writeEc = [] { return hw::WriteEcByte(0xE887, 1); };
+  const auto readEc = [] { return hw::ReadEcByte(0xE887) >= 0; };
+  const auto autoOn = [] { return hw::SendEcAutoOnCommand(); };
+  const auto selectDevice = [] { return hw::LocateEcMailbox(0x2E) != 0; };
   const std::vector<uint16_t> kbc = {0x60, 0x64};
-  const struct {
+  struct Drop {
     const char* what;
     uint16_t port;
     uint32_t after, count;
@@ -283,66 +287,39 @@ TEST_F(Opened, ADroppedWriteEndsTheSequenceButNotTheRelease) {
     std::vector<uint16_t> ports;
     const char* written;  // to `ports`
     std::function<void(machine::Machine&)> check;
-  } rows[] = {
-      {"EC prefix", 0x64, 1, kDrops, [] { return hw::WriteEcByte(0xE887, 1); }, kbc, "64:B1 64:B2",
-       [](machine::Machine& m) { EXPECT_EQ(m.kbc.violations, 0u); }},
-      {"EC address", 0x60, 1, kDrops, [] { return hw::WriteEcByte(0xE887, 1); }, kbc,
-       "64:B1 64:BE 60:81 64:B2", [](machine::Machine& m) { EXPECT_EQ(m.kbc.ecRam[0xE887], 0); }},
-      {"EC read address", 0x60, 1, kDrops, [] { return hw::ReadEcByte(0xE887) >= 0; }, kbc,
-       "64:B1 64:BE 60:80 64:B2", [](machine::Machine& m) { EXPECT_EQ(m.kbc.ecReads, 0u); }},
-      {"auto-on command", 0x60, 0, kDrops, [] { return hw::SendEcAutoOnCommand(); }, kbc,
-       "64:B1 64:BE 64:B2", [](machine::Machine& m) { EXPECT_FALSE(m.kbc.autoOnArmed); }},
-      {"release", 0x64, 2, kRefusesAll, [] { return hw::WriteEcByte(0xE887, 1); }, kbc,
-       "64:B1 64:BE 60:81 60:E8 60:87 60:01",
-       [](machine::Machine& m) { EXPECT_TRUE(m.kbc.held && m.kbc.ecRam[0xE887] == 1); }},
-      {"mailbox data register",
-       0x900,
-       2,
-       kDrops,
-       mailbox,
-       {0x900, 0x901},
-       "900:82 900:84 901:A0",
-       [](machine::Machine& m) {
-         EXPECT_EQ(m.superIo.registers[0x84], 0xA0);  // 0xA1 did not land there
-         EXPECT_EQ(m.superIo.commands, 0u);
-       }},
-      {"mailbox command register",
-       0x900,
-       15,
-       kDrops,
-       mailbox,
-       {},
-       "",
-       [&](machine::Machine& m) {
-         EXPECT_EQ(m.superIo.commands, 0u);
-         EXPECT_EQ(buffer[2], 0xA0);  // no reply copied
-       }},
-      {"SMI open",
-       0xB2,
-       0,
-       kDrops,
-       smiCall,
-       {0xB2},
-       "B2:E1",
-       [](machine::Machine& m) { EXPECT_EQ(m.smi.calls + m.smi.violations + m.smi.open, 0u); }},
-      {"SMI close",
-       0xB2,
-       2,
-       kRefusesAll,
-       smiCall,
-       {0xB2},
-       "B2:E0 B2:EF",
-       [](machine::Machine& m) { EXPECT_TRUE(m.smi.open); }},
-      {"configuration device select",
-       0x2E,
-       1,
-       kDrops,
-       [] { return hw::LocateEcMailbox(0x2E) != 0; },
-       {0x2E, 0x2F},
-       "2E:55 2E:AA",
-       [](machine::Machine& m) {
-         EXPECT_EQ(m.superIo.violations + m.superIo.inConfiguration + hw::Hw().EcMailboxBase, 0u);
-       }},
+  };
+  const Drop rows[] = {
+      Drop("EC prefix", 0x64, 1, kDrops, writeEc, kbc, "64:B1 64:B2",
+           [](machine::Machine& m) { EXPECT_EQ(m.kbc.violations, 0u); }),
+      Drop("EC address", 0x60, 1, kDrops, writeEc, kbc, "64:B1 64:BE 60:81 64:B2",
+           [](machine::Machine& m) { EXPECT_EQ(m.kbc.ecRam[0xE887], 0); }),
+      Drop("EC read address", 0x60, 1, kDrops, readEc, kbc, "64:B1 64:BE 60:80 64:B2",
+           [](machine::Machine& m) { EXPECT_EQ(m.kbc.ecReads, 0u); }),
+      Drop("auto-on command", 0x60, 0, kDrops, autoOn, kbc, "64:B1 64:BE 64:B2",
+           [](machine::Machine& m) { EXPECT_FALSE(m.kbc.autoOnArmed); }),
+      Drop("release", 0x64, 2, kRefusesAll, writeEc, kbc, "64:B1 64:BE 60:81 60:E8 60:87 60:01",
+           [](machine::Machine& m) { EXPECT_TRUE(m.kbc.held && m.kbc.ecRam[0xE887] == 1); }),
+      Drop("mailbox data register", 0x900, 2, kDrops, mailbox, {0x900, 0x901},
+           "900:82 900:84 901:A0",
+           [](machine::Machine& m) {
+             EXPECT_EQ(m.superIo.registers[0x84], 0xA0);  // 0xA1 did not land there
+             EXPECT_EQ(m.superIo.commands, 0u);
+           }),
+      Drop("mailbox command register", 0x900, 15, kDrops, mailbox, {}, "",
+           [&](machine::Machine& m) {
+             EXPECT_EQ(m.superIo.commands, 0u);
+             EXPECT_EQ(buffer[2], 0xA0);  // no reply copied
+           }),
+      Drop("SMI open", 0xB2, 0, kDrops, smiCall, {0xB2}, "B2:E1",
+           [](machine::Machine& m) { EXPECT_EQ(m.smi.calls + m.smi.violations + m.smi.open, 0u); }),
+      Drop("SMI close", 0xB2, 2, kRefusesAll, smiCall, {0xB2}, "B2:E0 B2:EF",
+           [](machine::Machine& m) { EXPECT_TRUE(m.smi.open); }),
+      Drop("configuration device select", 0x2E, 1, kDrops, selectDevice, {0x2E, 0x2F},
+           "2E:55 2E:AA",
+           [](machine::Machine& m) {
+             EXPECT_EQ(m.superIo.violations + m.superIo.inConfiguration + hw::Hw().EcMailboxBase,
+                       0u);
+           }),
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);

@@ -16,25 +16,15 @@ root=$(mkdir -p "$4" && cd "$4" && pwd)
 make_image=$native/tests/drivers/make_machine_image
 print_state=$native/tests/drivers/print_machine_state
 native_run=$native/tests/hw_operations/hw_operations_native
-for tool in "$make_image" "$print_state" "$native_run"; do
-  if [ ! -x "$tool" ]; then
-    echo "SKIPPED: $tool is missing; build the native preset first"
-    exit 77
-  fi
-done
+orv_need_native "$make_image" "$print_state" "$native_run"
 out=$programs/hw_operations_output
 rm -rf "$out"
 mkdir -p "$out/run"
-failed=0
-fail() {
-  echo "FAILED: $*"
-  failed=1
-}
 started=$(date +%s.%N)
 
 # The test drivers' prefix (64-bit: the updater's 32-bit code sees Windows 7
 # under WOW64 and opens TORQ).
-orv_wine_prefix "$root/drivers64" || { echo "wineboot failed, see $root/drivers64/.orv-wineboot.log"; exit 1; }
+orv_use_prefix "$root/drivers64"
 stage=$WINEPREFIX/drive_c/orvanta-test
 rm -rf "$stage"
 mkdir -p "$stage"

@@ -51,6 +51,14 @@ std::string PhoenixImage(const PhoenixLayout& l) {
   return image;
 }
 
+std::string PhoenixImage(size_t size, size_t headerAt, uint32_t entries, bool terminated) {
+  PhoenixLayout layout{size, headerAt, headerAt + 0x100, 0x60, {}, false};
+  for (uint32_t i = 0; i < entries; ++i)
+    layout.rows.push_back({0x10000, 0x10000 * i, 0xFFF00000 + 0x10000 * i, 0x5A5A, 0x22});
+  if (terminated) layout.rows.push_back({0, 0, 0, 0x5A5A, 0});
+  return PhoenixImage(layout);
+}
+
 std::string NewSystemFile(size_t size, const NewSystemBlocks& b) {
   std::string file = Filler(size);
   Put(file, b.diagAt, "DiaG@\x01\x02\x03\x04\x05\x06X" + b.model);

@@ -25,6 +25,11 @@ struct PhoenixLayout {
 
 // The image: deterministic filler without a 'Z', then the layout's parts.
 std::string PhoenixImage(const PhoenixLayout& layout);
+// A simpler image for the flash tools' own check: `size` bytes, the header
+// at `headerAt`, "ZQDS" 0x100 bytes after it, the table 0x60 bytes after the
+// header with `entries` entries of 64 KiB, then a terminator whose reserved
+// word is not zero (it is no part of the test) unless `terminated` is false.
+std::string PhoenixImage(size_t size, size_t headerAt, uint32_t entries, bool terminated = true);
 // The table start of a layout: the first marker plus the offset.
 size_t TableAt(const PhoenixLayout& layout);
 // The 16 bytes of an entry.

@@ -201,25 +201,17 @@ TEST_F(DmiStep, AWrongLengthKeepsTheDialogOpenWithItsMessage) {
     std::string message;
     const char* serialTaken;
     const char* flagTaken;
-  } cases[] = {
-      {"serial one too long",
-       {"SECA1"},
-       R"({"systemSerial": "SN01234567890", "biosFlag": "NEWF9", "purchaseDate": "20240101"})",
-       message("System Serial", 12),
-       "",
-       "SECA1"},
-      {"flag one too short",
-       {"SECA1"},
-       R"({"systemSerial": "SN9999999999", "biosFlag": "NEWF"})",
-       message("Bios Flag", 5),
-       "SN9999999999",
-       "SECA1"},
-      {"a date where none was",
-       {"SECA1", "07HL", kSerial, ""},
-       R"({"systemSerial": "SN9999999999", "biosFlag": "NEWF9", "purchaseDate": "x"})",
-       message("Purchase Date", 0),
-       "SN9999999999",
-       "NEWF9"},
+  };
+  const Case cases[] = {
+      Case("serial one too long", {"SECA1"},
+           R"({"systemSerial": "SN01234567890", "biosFlag": "NEWF9", "purchaseDate": "20240101"})",
+           message("System Serial", 12), "", "SECA1"),
+      Case("flag one too short", {"SECA1"},
+           R"({"systemSerial": "SN9999999999", "biosFlag": "NEWF"})", message("Bios Flag", 5),
+           "SN9999999999", "SECA1"),
+      Case("a date where none was", {"SECA1", "07HL", kSerial, ""},
+           R"({"systemSerial": "SN9999999999", "biosFlag": "NEWF9", "purchaseDate": "x"})",
+           message("Purchase Date", 0), "SN9999999999", "NEWF9"),
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

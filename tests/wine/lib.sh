@@ -15,6 +15,42 @@ orv_with_display() {
   fi
 }
 
+# fail MESSAGE: reports one failed check and marks the run failed; a
+# script ends with exit "$failed".
+failed=0
+fail() {
+  echo "FAILED: $*"
+  failed=1
+}
+
+# orv_need_native PROGRAM...: ends the script as skipped (status 77) when a
+# program of the native build is missing.
+orv_need_native() {
+  for _program in "$@"; do
+    if [ ! -x "$_program" ]; then
+      echo "SKIPPED: $_program is missing; build the native preset first"
+      exit 77
+    fi
+  done
+}
+
+# orv_report_checks NAME FILE: the closing line of a check program's output
+# FILE, or a failure showing the whole of it.
+orv_report_checks() {
+  if orv_checks_passed "$2"; then
+    echo "$1: $(tail -n 1 "$2" | tr -d '\r')"
+  else
+    fail "$1"
+    cat "$2"
+  fi
+}
+
+# orv_use_prefix DIRECTORY: orv_wine_prefix, ending the script when the
+# prefix cannot be made.
+orv_use_prefix() {
+  orv_wine_prefix "$1" || { echo "wineboot failed, see $1/.orv-wineboot.log"; exit 1; }
+}
+
 # orv_wine_prefix DIRECTORY: makes DIRECTORY the Wine prefix of the
 # following wine runs, creating it on first use. Quiet Wine: no debug
 # channels, no Mono or Gecko installers. Fails when wineboot fails.

@@ -13,27 +13,16 @@ programs=$1 updater=$2 root=$3
 out=$programs/seam_output
 rm -rf "$out"
 mkdir -p "$out"
-failed=0
-
-fail() {
-  echo "FAILED: $*"
-  failed=1
-}
 
 # run_checks NAME PROGRAM ARGUMENTS...: one run of a check program.
 run_checks() {
   _name=$1
   shift
   orv_wine_run "$out/$_name.out" "$out/$_name.err" "$@"
-  if orv_checks_passed "$out/$_name.out"; then
-    echo "$_name: $(tail -n 1 "$out/$_name.out" | tr -d '\r')"
-  else
-    fail "$_name"
-    cat "$out/$_name.out"
-  fi
+  orv_report_checks "$_name" "$out/$_name.out"
 }
 
-orv_wine_prefix "$root/win7" || { echo "wineboot failed, see $root/win7/.orv-wineboot.log"; exit 1; }
+orv_use_prefix "$root/win7"
 if orv_wine_is_64; then wow64=1; else wow64=0; fi
 
 # Everything, in the prefix's own version (Windows 7, the default).

@@ -12,25 +12,15 @@ orv_with_display "$0" "$@"
 
 programs=$1 substitutes=$2 native=$3 root=$4
 writer=$native/tools/substitute/make_substitute_scripts
-if [ ! -x "$writer" ]; then
-  echo "SKIPPED: $writer is missing; build the native preset first"
-  exit 77
-fi
+orv_need_native "$writer"
 out=$programs/tool_output
 rm -rf "$out"
 mkdir -p "$out/scripts"
 "$writer" "$here/tool_profile.json" "$out/scripts" || { echo "FAILED: no scripts"; exit 1; }
 
-orv_wine_prefix "$root/win7" || { echo "wineboot failed, see $root/win7/.orv-wineboot.log"; exit 1; }
+orv_use_prefix "$root/win7"
 ORV_SUBSTITUTE_DIR=$(orv_winpath "$out/scripts") orv_wine_run "$out/tools.out" "$out/tools.err" \
   "$programs/seam_test.exe" --only tool_ --substitutes "$(orv_winpath "$substitutes")"
-failed=0
-if orv_checks_passed "$out/tools.out"; then
-  echo "tools: $(tail -n 1 "$out/tools.out" | tr -d '\r')"
-else
-  echo "FAILED: tool cases"
-  cat "$out/tools.out"
-  failed=1
-fi
+orv_report_checks "tool cases" "$out/tools.out"
 orv_wine_end
 exit $failed

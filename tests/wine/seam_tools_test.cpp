@@ -11,9 +11,9 @@
 
 #include "core/shared_state.h"
 #include "firmware/micom.h"
-#include "firmware/phoenix_image.h"
 #include "firmware/tool_launch.h"
 #include "seam_test.h"
+#include "support/image_files.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ TEST_CASE(tool_flash_substitute_refuses_leaving_its_file_and_window) {
   WorkDirectory work;
   os::FileSystem& files = *os::Os().files;
   CHECK(files.Copy(WorkDirectory::Substitute("SWinFlash_64"), "SWinFlash.exe", false));
-  CHECK(seam_test::WriteWholeFile("bios.wph", firmware_test::PhoenixImage(0x90000, 0x80010, 3)));
+  CHECK(seam_test::WriteWholeFile("bios.wph", image_test::PhoenixImage(0x90000, 0x80010, 3)));
   Records();
 
   LONG seen = 0;
