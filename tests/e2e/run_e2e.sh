@@ -139,6 +139,7 @@ mkdir -p "$out/packages/signed"
 pkg_signed=$out/packages/signed/OrvantaUpdate.exe
 sh "$source_root/tests/package/sign_package.sh" "$pkg_ready" "$pkg_signed" "$out/packages/keys" ||
   { echo "FAILED: the ready package could not be signed"; exit 1; }
+[ "$(wc -c <"$pkg_signed")" -gt "$(wc -c <"$pkg_ready")" ] || { echo "FAILED: the signed package carries no signature"; exit 1; }
 
 # Byte surgery on the ready package: the archive starts at the offset in the
 # DOS header (bytes 40..43); after its 12-byte header comes the first member

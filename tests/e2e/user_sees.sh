@@ -124,15 +124,15 @@ box() {
 # simulated TITLE PROFILE PATCH PACKAGE WHY WHEN [OPTION...]: a box no
 # unmodified Wine run shows, from the same run on the simulated notebook.
 simulated() {
-  _title=$1 _profile=$root/profiles/$2 _patch=$3 _package=$4 _why=$5 _when=$6
+  _title=$1 _name=$2 _patch=$3 _package=$4 _why=$5 _when=$6
   shift 6
-  "$native_run" "$_profile" "{$_patch}" "$_package" none -- "$@" >"$work/sim.txt" 2>"$work/sim.err" ||
+  "$native_run" "$root/profiles/$_name" "{$_patch}" "$_package" none -- "$@" >"$work/sim.txt" 2>"$work/sim.err" ||
     { fail "simulated $_title: $(cat "$work/sim.err")"; return; }
   _line=$(grep -F "box [$_title] " "$work/sim.txt" | head -n 1)
-  [ -n "$_line" ] || { fail "the simulated run of $2 shows no \"$_title\""; return; }
+  [ -n "$_line" ] || { fail "the simulated run of $_name shows no \"$_title\""; return; }
   _text=${_line#"box [$_title] "}
   section "$_title" "${_text% (type *}" "exit code $(sed -n 's/^exit //p' "$work/sim.txt")" "$_when"
-  printf '*Not pictured: %s The text is the simulated notebook'"'"'s (`%s`).*\n\n' "$_why" "$2" >>"$body"
+  printf '*Not pictured: %s The text is the simulated notebook'"'"'s (`%s`).*\n\n' "$_why" "$_name" >>"$body"
 }
 
 heading() {
@@ -152,11 +152,11 @@ section "Fail : Update Running" "Another update is running.\\n\\nProgram will be
   "A second copy started while an update runs on the machine. It changes nothing."
 picture update-running e2e/win7-64/second_update/screenshots/update_running.png
 box power-battery win7-64/battery 1 "" \
-  "AC connected but no battery, or a charge below 30% (Wine reports no battery, so a package without \`SkipCheckPower\` ends here). The English library's wording."
+  "AC connected but no battery, or a charge below 30% (Wine reports no battery, so a package without \`SkipCheckPower\` ends here). Without a library: \"There is no connected battery or the remaining charge level of the battery is lower than 30%.\""
 simulated "Fail : Power" win7-x64-phoenix.json "$on_battery" "$release" \
-  "Wine always reports the AC adapter online." "On battery (text 34)."
+  "Wine always reports the AC adapter online." "On battery (text 34). Without a library: \"For update, the AC adapter has to be connected.\""
 simulated "Fail : Power" win7-x64-phoenix.json '"power": {"acLine": 0, "battery": 10}' "$release" \
-  "Wine always reports the AC adapter online." "Neither AC adapter nor a battery charged to 30%, or the power state cannot be read (text 37)."
+  "Wine always reports the AC adapter online." "Neither AC adapter nor a battery charged to 30%, or the power state cannot be read (text 37). Without a library: \"There is no connected AC adapter and battery or the remaining charge of the battery is lower than 30%.\""
 box directory win7-64/linked_work_directory 1 "" \
   "TEMP is unset, empty, too long or no usable folder, or the work directory cannot be made or is a link (here). Before the language library is loaded the executable's wording is shown: \"Fail to create directory.\""
 simulated "Fail : Disk Space" win7-x64-phoenix.json '"disk": {"freeBytes": 1048576}' "$ready" \
@@ -164,7 +164,7 @@ simulated "Fail : Disk Space" win7-x64-phoenix.json '"disk": {"freeBytes": 10485
 simulated "Fatal Error" win7-x64-phoenix.json '"threadStartFails": true' "$ready" \
   "Wine starts every thread." "The progress dialog's thread cannot be started, the confirmation cannot be shown, or a DMI-only run cannot show its dialog."
 box no-addmem xp/no_addmem 1 "" \
-  "Windows XP, 10 and 9x: the package has no \"AddMem.sys\", or another program holds %TEMP%\\AddMem.sys while no driver runs. The same box follows the confirmation when the package has no members or is cut short."
+  "Every Windows but 7 and Vista: the package has no \"AddMem.sys\", or another program holds %TEMP%\\AddMem.sys while no driver runs. The same box follows the confirmation when the package has no members or is cut short."
 box driver-load-fail win7-32/no_driver 1 "" \
   "Windows 7 and Vista: the memory-access driver (TORQ, KMDFMEMIO) cannot be opened. Shown even in a silent run, with no clean-up."
 box driver-load xp/driver_fails 1 "" \
@@ -188,12 +188,12 @@ box micom-file xp-phoenix/no_micom_file 2 "" \
 
 heading "The flash and after"
 section "Phoenix Secure WinFlash" "" "the run waits for the utility without a time limit" \
-  "The flash utility's own window while it runs (here the test substitute's, titled as the real utility's). The progress dialog leaves it alone."
-picture flash-tool e2e/win7-64/matrix/screenshots/flash-tool-window.png
+  "The flash utility's own window while it runs; the progress dialog leaves it alone."
+printf '%s\n\n' "*Not pictured: the window is the BIOS vendor's; the tests' substitute only shows an empty window of that title.*" >>"$body"
 box model win7-64/refused_model 2 "" \
   "The flash utility refused the model (exit code -120) and left \"newSys.bin\": the installed and the new model and part number. On AMI firmware the part-number check shows the same box with 0x80000007."
 box bios-date win7-64/refused_date 2 "" \
-  "The flash utility says the image is not newer (-110, -109); on AMI firmware the installed version is newer than the image."
+  "The flash utility says the image is not newer (-110, -109); on AMI firmware the installed version is newer than the image. Without a library: \"This system's BIOS version is the latest.\""
 box micom xp-phoenix/micom_fails 2 "" \
   "The MICOM utility failed after the BIOS was flashed: the machine stays on."
 simulated "Fail : Enable SMI" win7-x64-phoenix.json '"hardware": {"pci": {"pmBase": 0}}' "$ready" \
@@ -208,12 +208,13 @@ section "BCPDMI Setting" "" "OK: the values are checked, then flashed; Cancel, E
   "A DMI-only package (\`DmiOnly\` in the header) without \"/MODE=3\": shown in silent runs too, with the present values."
 picture dmi-dialog dialogs/layout-executable.png
 section "Error : String length" "$(sed -n 's/^text //p' "$dialogs/accept/too-long.txt")" "the dialog again, its field selected" \
-  "A value of the wrong length (System Serial 12, Bios Flag 5, Purchase Date 8 characters)."
+  "OK with a value whose length differs from the present value's (checked in the order System Serial, Bios Flag, Purchase Date; the message names the length)."
 picture dmi-length dialogs/accept/shots/too-long.png
 section "Stop Update" "$(sed -n 's/^text //p' "$dialogs/escape/stop.txt")" "exit code 0x00000000, nothing flashed" \
   "The DMI dialog cancelled."
 picture dmi-stop dialogs/escape/shots/stop.png
-dmi_typed='"dmiDialog": [{"systemSerial": "SN0123456789", "biosFlag": "NEWF9", "purchaseDate": "20240101", "press": "OK"}]'
+# The profile's present values are 15, 11 and 10 characters long.
+dmi_typed='"dmiDialog": [{"systemSerial": "HQ8A91BC300999Y", "biosFlag": "FLAB=0x0412", "purchaseDate": "2024-01-01", "press": "OK"}]'
 simulated "Complete" win7-x64-phoenix.json "$dmi_typed" "$work/dmi-only.exe" \
   "The Wine runs of the shipped executable do not type into the DMI dialog (\`wine_dmi_step\` does, without the flash)." \
   "The DMI values were written by the flash utility: restart the machine."
@@ -229,9 +230,12 @@ machine, and which of these a silent run still shows: [deployment.md](deployment
 Generated by `tests/e2e/user_sees.sh write build/windows build/native` from the last run of the
 Windows tests (`wine_end_to_end`, `wine_dmi_step`); do not edit by hand. The test
 `wine_user_sees` fails when a picture named at the end of this page is no longer produced, or
-when a run shows a box this page has no section for. Texts are the executable's own wording
-unless a picture shows the English library's; boxes over the progress dialog are pictured
-moved aside (Wine leaves a box over another window of the program unpainted).
+when a run shows a box this page has no section for. Texts are the English language library's
+(`ConResEn.dll`, which the package carries); the executable's own wording, used when no library
+loads, differs only where a section says so. The virtual display of the tests has no window
+manager, so the boxes have no title bar: each title is its section's heading. Boxes over the
+progress dialog are pictured moved aside (Wine leaves a box over another window of the program
+unpainted).
 
 EOF
   cat "$body"
