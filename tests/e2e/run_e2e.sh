@@ -97,10 +97,14 @@ package() {
 package release FlashLastArea "$payload"
 package ready 'FlashLastArea|SkipCheckPower' "$payload"
 package silent 'FlashLastArea|SkipCheckPower|NoMessageBox' "$payload"
-mkdir -p "$out/payload-no-addmem"
-cp "$payload"/* "$out/payload-no-addmem/"
-rm "$out/payload-no-addmem/AddMem.sys"
-package no_addmem 'FlashLastArea|SkipCheckPower' "$out/payload-no-addmem"
+# package_without NAME FLAGS FILE: the demo payload without FILE.
+package_without() {
+  mkdir -p "$out/payload-$1"
+  cp "$payload"/* "$out/payload-$1/"
+  rm "$out/payload-$1/$3"
+  package "$1" "$2" "$out/payload-$1"
+}
+package_without no_addmem 'FlashLastArea|SkipCheckPower' AddMem.sys
 # A French library that is a real one (the English library's resources): its
 # wording shows that the system language chose it.
 mkdir -p "$out/payload-fr"
@@ -114,6 +118,7 @@ mkdir -p "$out/payload-micom" "$out/payload-ami"
 cp "$payload"/* "$out/payload-micom/"
 printf 'MICOM image' >"$out/payload-micom/K0123.bin"
 package micom 'FlashLastArea|SkipCheckPower' "$out/payload-micom"
+package_without no_micom 'FlashLastArea|SkipCheckPower' K0123.bin
 cp "$payload"/* "$out/payload-ami/"
 rm "$out/payload-ami/R0123.WPH"
 {
@@ -128,6 +133,13 @@ mkdir -p "$out/payload-de"
 cp "$payload"/* "$out/payload-de/"
 echo 'not a library' >"$out/payload-de/ConResGr.dll"
 package german FlashLastArea "$out/payload-de"
+# The ready package signed after the build, as a release is: the signature's
+# certificate table follows the archive.
+mkdir -p "$out/packages/signed"
+pkg_signed=$out/packages/signed/OrvantaUpdate.exe
+sh "$source_root/tests/package/sign_package.sh" "$pkg_ready" "$pkg_signed" "$out/packages/keys" ||
+  { echo "FAILED: the ready package could not be signed"; exit 1; }
+[ "$(wc -c <"$pkg_signed")" -gt "$(wc -c <"$pkg_ready")" ] || { echo "FAILED: the signed package carries no signature"; exit 1; }
 
 # Byte surgery on the ready package: the archive starts at the offset in the
 # DOS header (bytes 40..43); after its 12-byte header comes the first member
@@ -410,6 +422,10 @@ if e2e_family win10 win64 win10 "$source_root/profiles/win10-x64-phoenix.json" n
   expect_whole_update
   e2e_expect "temp-entry AddMem.sys"
   expect_phoenix_identity
+  # The same package signed after the build runs exactly as the unsigned one.
+  E2E_IDENTITY=1 e2e_run signed "$pkg_signed" '' /BBL
+  diff -u "$out/win10/matrix/observed.txt" "$dir/observed.txt" >"$dir/unsigned.diff" ||
+    { e2e_fail "win10/signed: the signed package runs differently:"; cat "$dir/unsigned.diff"; }
   e2e_family_end
 fi
 
@@ -441,6 +457,17 @@ if e2e_family xp-phoenix win32 winxp "$source_root/profiles/xp-phoenix.json" non
     "utility WinUpV01_10: command line \"C:\\Documents and Settings\\tech\\Local Settings\\Temp\\__Orvanta_Update\\WinUpV01_10\" kbc.bin /FORCE /FORCE" \
     "utility WinUpV01_10: kbc.bin: 11 bytes" "utility WinUpV01_10: exit 0"
   e2e_expect_not "^utility Documents"
+
+  # That controller and a package without a MICOM image: refused at
+  # "Step 04", before any tool runs.
+  e2e_run no_micom_file "$pkg_no_micom" ''
+  e2e_expect "exit 0x8000000C" "work-log Step 04" "box [Fail : Micom File] Invalid MICOM file. (type 0x10, owner dialog, answer 1)"
+  e2e_expect_not "^utility " "^work-log Step 05"
+  # The MICOM tool fails after the BIOS was flashed: no power-off.
+  e2e_run micom_fails "$pkg_micom" '"utilities": {"WinUpV01_10": {"exitCode": 1}}'
+  e2e_expect "exit 0x8000000A" "utility SWinFlash: exit 0" "utility WinUpV01_10: exit 1" \
+    "box [Fail : Micom] MICOM Update failed. (type 0x10, owner dialog, answer 1)"
+  e2e_expect_not "^power " "^work-log Step 08"
   e2e_family_end
 fi
 

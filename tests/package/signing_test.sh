@@ -3,8 +3,8 @@
 # certificate from openssl, osslsigncode to sign the package after the build
 # and to verify it, orvpack to verify it again, and the updater's own
 # extraction on the simulated notebook, which must run exactly as with the
-# unsigned package. The same signed package runs under Wine in the
-# end-to-end matrix.
+# unsigned package. The end-to-end run under Wine signs its package with
+# the same steps (sign_package.sh) and runs it once, on Windows 10.
 #   signing_test.sh UPDATER_EXE WINDOWS_BUILD NATIVE_BUILD WORK_FOLDER
 set -eu
 updater=$1 windows=$2 native=$3 work=$4
@@ -14,9 +14,7 @@ sim=$native/tools/orv-sim/orv-sim
 for tool in "$orvpack" "$sim"; do
   [ -x "$tool" ] || { echo "skipped: no native build at $native"; exit 77; }
 done
-for tool in openssl osslsigncode; do
-  command -v $tool >/dev/null || { echo "FAILED: $tool is not installed"; exit 1; }
-done
+sign="$root/tests/package/sign_package.sh"
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
@@ -28,12 +26,9 @@ fail() {
 
 "$root/tools/demo/make-payload.sh" payload "$windows" >/dev/null
 "$orvpack" build --updater "$updater" --flags 8 --output package.exe --payload payload >/dev/null
-openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 1 \
-  -subj "/CN=Orvanta test release" >/dev/null 2>&1 || fail "openssl made no certificate"
-osslsigncode sign -certs cert.pem -key key.pem -n "Orvanta notebook firmware update" \
-  -in package.exe -out signed.exe >sign.txt 2>&1 || { cat sign.txt; fail "osslsigncode sign"; }
+sh "$sign" package.exe signed.exe keys || fail "the package could not be signed"
 
-osslsigncode verify -CAfile cert.pem signed.exe >osslverify.txt 2>&1 ||
+osslsigncode verify -CAfile keys/cert.pem signed.exe >osslverify.txt 2>&1 ||
   { cat osslverify.txt; fail "osslsigncode does not verify the signed package"; }
 grep -q "Signature verification: ok" osslverify.txt || fail "no verified signature"
 
@@ -50,7 +45,7 @@ grep -q "ConResEn.dll" package.run || fail "the unsigned package's run extracted
 diff package.run signed.run || fail "the signed package runs differently"
 
 # A signed updater cannot carry an archive: build says so and writes nothing.
-osslsigncode sign -certs cert.pem -key key.pem -in "$updater" -out signed-updater.exe >/dev/null 2>&1
+sh "$sign" "$updater" signed-updater.exe keys || fail "the updater could not be signed"
 if "$orvpack" build --updater signed-updater.exe --flags 8 --output broken.exe \
   --payload payload >build.txt 2>&1; then
   fail "build accepted a signed updater"
