@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include "core/log.h"
 #include "core/messages.h"
+#include "core/shared_state.h"
 #include "hw/hardware_state.h"
+#include "hw/mice.h"
 #include "os/os.h"
 
 namespace hw {
@@ -141,11 +144,20 @@ int OpenDriverWithRetry() {
   }
   const HardwareState& state = Hw();
   if (state.isWindows7 || state.isWindowsVista) {
-    // Shown whatever NoMessageBox says: without the driver nothing can be done.
-    os::Os().ui->ShowMessageBox(0,
-                                "Fail to update.\nCheck if LMX(Lumivex) is installed.\nLMX must be "
-                                "installed to update BIOS.",
-                                "Driver Load Fail", core::box::kError);
+    if (core::Shared().InputDevicesSuspended) {
+      // Keyboard and mouse are off, so nobody could answer the box, and the
+      // keyboard controller cannot be switched on without the driver: the
+      // mice come back and the run ends without waiting.
+      SetMiceEnabled(true);
+      core::WriteLog("Driver Load Fail : keyboard and mouse were off, no message shown");
+    } else {
+      // Shown whatever NoMessageBox says: without the driver nothing can be done.
+      os::Os().ui->ShowMessageBox(
+          0,
+          "Fail to update.\nCheck if LMX(Lumivex) is installed.\nLMX must be installed to "
+          "update BIOS.",
+          "Driver Load Fail", core::box::kError);
+    }
     os::Os().system->ExitProcess(static_cast<uint32_t>(-1));
   }
   return 0;

@@ -187,5 +187,20 @@ TEST_F(UpdateEffects, ReadBiosDumpsTheTopMegabyteAndNothingElse) {
   EXPECT_EQ(next, 0x100000000u);
 }
 
+// A driver lost after keyboard and mouse went off (Windows 7: the open
+// failure ends the run at once): no box nobody could answer, the mice back.
+TEST_F(UpdateEffects, ADriverLostWhileInputIsOffEndsWithoutAnUnanswerableBox) {
+  BootProfile("win7-x64-phoenix",
+              R"({"drivers": {"torq": {"present": true, "opensBeforeLoss": 6}}})");
+  InstallPackage(FlashLastArea, Members(Payload::kPhoenix));
+  ASSERT_EQ(RunUpdate("/BBL"), 0xFFFFFFFFu);
+  ASSERT_GE(Find("hw: keyboard controller command byte 0x47 -> 0x74"), 0);
+  EXPECT_LT(Find("[Driver Load Fail]"), 0);
+  EXPECT_GT(Find("pnp: PS/2 Compatible Mouse: disabled -> enabled"),
+            Find("pnp: PS/2 Compatible Mouse: enabled -> disabled"));
+  EXPECT_NE(RunLog().find("Driver Load Fail : keyboard and mouse were off, no message shown\r\n"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace scenario
