@@ -166,7 +166,7 @@ simulated "Fatal Error" win7-x64-phoenix.json '"threadStartFails": true' "$ready
 box no-addmem xp/no_addmem 1 "" \
   "Every Windows but 7 and Vista: the package has no \"AddMem.sys\", or another program holds %TEMP%\\AddMem.sys while no driver runs. The same box follows the confirmation when the package has no members or is cut short."
 box driver-load-fail win7-32/no_driver 1 "" \
-  "Windows 7 and Vista: the memory-access driver (TORQ, KMDFMEMIO) cannot be opened. Shown even in a silent run, with no clean-up."
+  "Windows 7 and Vista: the memory-access driver (TORQ, KMDFMEMIO) cannot be opened. Shown even in a silent run, with no clean-up; not shown once keyboard and mouse are off (the run then ends at once)."
 box driver-load xp/driver_fails 1 "" \
   "The other families: the ADDMEM (or MEMIO.VXD) driver cannot be loaded or opened after ten attempts."
 
