@@ -267,10 +267,13 @@ SimDevices::Snapshot SimDevices::Take() const {
 void SimDevices::FlushEffects() {
   const Snapshot now = Take();
   const machine::Machine& m = *machine_;
-  for (size_t a = 0; a < now.ecRam.size(); ++a) {
-    if (now.ecRam[a] != last_.ecRam[a]) {
-      transcript_->Add("hw", "EC RAM " + Hex(static_cast<uint32_t>(a), 4) + ": " +
-                                 Hex(last_.ecRam[a], 2) + " -> " + Hex(now.ecRam[a], 2));
+  // 64 KiB on every close: compared whole first, byte by byte only when it changed.
+  if (now.ecRam != last_.ecRam) {
+    for (size_t a = 0; a < now.ecRam.size(); ++a) {
+      if (now.ecRam[a] != last_.ecRam[a]) {
+        transcript_->Add("hw", "EC RAM " + Hex(static_cast<uint32_t>(a), 4) + ": " +
+                                   Hex(last_.ecRam[a], 2) + " -> " + Hex(now.ecRam[a], 2));
+      }
     }
   }
   for (int bank = 0; bank < 2; ++bank) {
