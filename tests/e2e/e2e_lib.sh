@@ -320,8 +320,29 @@ e2e_run() {
   [ "${E2E_IDENTITY:-0}" = 1 ] && _identity=--identity
   "$e2e_native_run" "$family_profile" "{$_wine${_patch:+, $_patch}}" "$_package" "$family_kind_now" $_identity -- "$@" \
     >"$dir/native.txt" 2>"$dir/native.err" || e2e_fail "$family/$_case: simulated route: $(cat "$dir/native.err")"
-  diff -u "$dir/native.txt" "$dir/observed.txt" >"$dir/parity.diff" ||
-    { e2e_fail "$family/$_case: the Wine run differs from the simulated one:"; cat "$dir/parity.diff"; }
+  diff -u "$dir/native.txt" "$dir/observed.txt" >"$dir/parity.diff" && return 0
+  if [ "$e2e_retrying" = 0 ] && e2e_confirmation_vanished; then
+    # Seen a few times under heavy load, not understood yet (docs/wine-tests.md):
+    # the updater ends with 0 at its confirmation before any box is seen.
+    # Run once more; a second time it fails.
+    echo "$family/$_case: the confirmation vanished (exit 0, no box): run again once"
+    rm -rf "$dir.vanished"
+    mv "$dir" "$dir.vanished"
+    e2e_retrying=1
+    e2e_run "$_case" "$_package" "$_patch" "$@"
+    e2e_retrying=0
+    return 0
+  fi
+  e2e_fail "$family/$_case: the Wine run differs from the simulated one:"
+  cat "$dir/parity.diff"
+}
+e2e_retrying=0
+
+# e2e_confirmation_vanished: the last Wine run ended with 0 without a single
+# box where the simulated run showed some.
+e2e_confirmation_vanished() {
+  grep -qx 'exit 0x00000000' "$dir/observed.txt" && ! grep -q '^box ' "$dir/observed.txt" &&
+    grep -q '^box ' "$dir/native.txt"
 }
 
 # e2e_service_calls: the service-manager calls of the last run's updater, in
