@@ -74,9 +74,9 @@ void Put(Payload& p, const std::string& name, const std::string& data) {
 }
 
 std::string LibraryWith(uint32_t id, const std::u16string& text) {
-  LanguageLibrarySpec spec;
-  spec.texts[id] = text;
-  return LanguageLibrary(spec);
+  LibraryContents contents;
+  contents.texts[id] = text;
+  return LanguageLibrary(contents);
 }
 
 // Members are gzipped once per content.
@@ -238,10 +238,10 @@ const Fault kFaults[] = {
      "ERROR: Phoenix firmware, Korean systems: \"ConResKr.dll\" is no Windows library"},
     {"a missing text",
      [](Payload& p, uint32_t&) {
-       LanguageLibrarySpec spec;
-       spec.texts.erase(30);
-       spec.texts.erase(39);
-       Put(p, "ConResPo.dll", LanguageLibrary(spec));
+       LibraryContents contents;
+       contents.texts.erase(30);
+       contents.texts.erase(39);
+       Put(p, "ConResPo.dll", LanguageLibrary(contents));
      },
      1, "\"ConResPo.dll\": no text 30, 39: the updater shows an empty text"},
     {"text 21 with two strings",
@@ -283,26 +283,26 @@ const Fault kFaults[] = {
      1, "\"ConResRu_ami.dll\": string block 1 (language 1033) ends inside a string"},
     {"no progress dialog",
      [](Payload& p, uint32_t&) {
-       LanguageLibrarySpec spec;
-       spec.dialogs = {116};
-       Put(p, "ConResCht_ami.dll", LanguageLibrary(spec));
+       LibraryContents contents;
+       contents.dialogs = {116};
+       Put(p, "ConResCht_ami.dll", LanguageLibrary(contents));
      },
      1,
      "ERROR: AMI firmware, Chinese (Traditional) systems: \"ConResCht_ami.dll\": dialog 117 is "
      "missing: the progress dialog cannot open"},
     {"no DMI dialog in a DMI-only package",
      [](Payload& p, uint32_t& flags) {
-       LanguageLibrarySpec spec;
-       spec.dialogs = {117};
-       Put(p, "ConResEn.dll", LanguageLibrary(spec));
+       LibraryContents contents;
+       contents.dialogs = {117};
+       Put(p, "ConResEn.dll", LanguageLibrary(contents));
        flags = core::DmiOnly;
      },
      1, "\"ConResEn.dll\": dialog 116 is missing: the DMI dialog cannot open"},
     {"no logo",
      [](Payload& p, uint32_t&) {
-       LanguageLibrarySpec spec;
-       spec.bitmaps = {115};
-       Put(p, "ConResEn_ami.dll", LanguageLibrary(spec));
+       LibraryContents contents;
+       contents.bitmaps = {115};
+       Put(p, "ConResEn_ami.dll", LanguageLibrary(contents));
      },
      4, "\"ConResEn_ami.dll\": dialog 117 shows bitmap 113, which is missing"},
     // The flags word.

@@ -159,7 +159,7 @@ std::string DialogTemplate(const std::vector<uint32_t>& bitmaps) {
   return t;
 }
 
-LanguageLibrarySpec::LanguageLibrarySpec() {
+LibraryContents::LibraryContents() {
 #define TEXT(id, text) texts[id] = u"" text;
 #define TEXT2(id, exe, library) texts[id] = u"" library;
 #include "strings.def"
@@ -167,15 +167,15 @@ LanguageLibrarySpec::LanguageLibrarySpec() {
 #undef TEXT2
 }
 
-std::string LanguageLibrary(const LanguageLibrarySpec& spec) {
+std::string LanguageLibrary(const LibraryContents& contents) {
   std::vector<ResourceBytes> resources;
   for (uint32_t block = 1; block <= 4; ++block)
-    resources.push_back({kStringType, block, 1033, StringBlock(spec.texts, block)});
-  for (const uint32_t id : spec.dialogs)
+    resources.push_back({kStringType, block, 1033, StringBlock(contents.texts, block)});
+  for (const uint32_t id : contents.dialogs)
     resources.push_back(
         {kDialogType, id, 1033,
          DialogTemplate(id == 117 ? std::vector<uint32_t>{115, 113} : std::vector<uint32_t>{})});
-  for (const uint32_t id : spec.bitmaps)
+  for (const uint32_t id : contents.bitmaps)
     resources.push_back({kBitmapType, id, 1033, "BM bitmap " + std::to_string(id)});
   return ResourceLibrary(resources);
 }

@@ -25,12 +25,12 @@ std::string DialogTemplate(const std::vector<uint32_t>& bitmaps);
 // What a language library carries for the updater; by default what the
 // English library carries: the library wording of res/strings.def, dialogs
 // 116 and 117 (117 showing bitmaps 115 and 113), and those bitmaps.
-struct LanguageLibrarySpec {
+struct LibraryContents {
   std::map<uint32_t, std::u16string> texts;
   std::vector<uint32_t> dialogs = {116, 117};
   std::vector<uint32_t> bitmaps = {113, 115};
-  LanguageLibrarySpec();
+  LibraryContents();
 };
-std::string LanguageLibrary(const LanguageLibrarySpec& spec = {});
+std::string LanguageLibrary(const LibraryContents& contents = {});
 
 }  // namespace testing_package
