@@ -1,6 +1,6 @@
 # Include roots that enforce the layering of src/ (see src/CMakeLists.txt).
 set(ORV_LAYER_ROOTS ${PROJECT_BINARY_DIR}/layers)
-set(ORV_SEAM_HEADERS os/os.h os/little_endian.h)
+set(ORV_SEAM_HEADERS os/os.h os/little_endian.h os/ascii_case.h)
 
 # orv_include_root(TARGET PATH...): TARGET's include root, with links to
 # the given files and folders of src/.

@@ -1,6 +1,5 @@
 #include "firmware/file_lists.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -31,16 +30,6 @@ void Collect(const char* pattern, FileList& list, uint8_t& count, const char* fo
 }
 
 }  // namespace
-
-bool SameFileLetter(char a, char b) {
-  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-}
-
-bool SameFileName(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b)
-    if (!SameFileLetter(*a, *b)) return false;
-  return *a == *b;
-}
 
 void ClearImageFileList() {
   FirmwareState& state = Firmware();

@@ -8,10 +8,6 @@
 
 namespace firmware {
 
-// Names compare without regard to letter case, as the file system does.
-bool SameFileLetter(char a, char b);
-bool SameFileName(const char* a, const char* b);
-
 // The list the sequence empties before the options are parsed.
 void ClearImageFileList();
 

@@ -3,8 +3,8 @@
 #include "core/log.h"
 #include "core/shared_state.h"
 #include "core/update_flags.h"
-#include "firmware/file_lists.h"
 #include "firmware/firmware_state.h"
+#include "os/ascii_case.h"
 #include "os/os.h"
 
 namespace firmware {
@@ -17,7 +17,7 @@ const char* Take(const FileList& list, uint8_t count, const char* key, const cha
     if (count == 1) return list[i];
     // Entries are NUL-terminated in 256 bytes: characters 2 and 3 are
     // readable in any of them, and a key cut short matches no image name.
-    if (SameFileLetter(list[i][2], key[2]) && SameFileLetter(list[i][3], key[3])) {
+    if (ascii_case::SameLetter(list[i][2], key[2]) && ascii_case::SameLetter(list[i][3], key[3])) {
       core::WriteLog(takenLine, list[i]);
       return list[i];
     }
@@ -28,7 +28,7 @@ const char* Take(const FileList& list, uint8_t count, const char* key, const cha
 // A copy that fails leaves the tool an older file of that name, or none:
 // it ends the run. A file that already has the tool's name stays as it is.
 bool CopyAs(const char* taken, const char* name) {
-  return SameFileName(taken, name) || os::Os().files->Copy(taken, name, false);
+  return ascii_case::Same(taken, name) || os::Os().files->Copy(taken, name, false);
 }
 
 }  // namespace

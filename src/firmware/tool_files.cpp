@@ -2,9 +2,9 @@
 
 #include <iterator>
 
-#include "firmware/file_lists.h"
 #include "firmware/firmware_state.h"
 #include "firmware/phoenix_tool_names.h"
+#include "os/ascii_case.h"
 #include "os/os.h"
 
 namespace firmware {
@@ -32,7 +32,7 @@ constexpr const char* kRuntimeFiles[] = {"PHLASH.ini", "mfc42.dll", "msvcp60.dll
 
 void DeleteListExcept(const FileList& list, const char* kept) {
   for (int i = 0; i < kFileListEntries && list[i][0]; ++i)
-    if (!SameFileName(list[i], kept)) os::Os().files->Remove(list[i]);
+    if (!ascii_case::Same(list[i], kept)) os::Os().files->Remove(list[i]);
 }
 
 }  // namespace

@@ -2,21 +2,11 @@
 
 #include <cstring>
 
+#include "os/ascii_case.h"
 #include "package/layout.h"
 
 namespace package {
 namespace {
-
-char Upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  return true;
-}
 
 // Windows opens these as devices whatever the extension and whatever
 // blanks precede the first dot ("con .txt", "COM1.sys").
@@ -24,10 +14,10 @@ bool IsDeviceName(std::string_view name) {
   std::string_view base = name.substr(0, name.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
   for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
-    if (SameLetters(base, device)) return true;
+    if (ascii_case::Same(base, device)) return true;
   if (base.size() != 4) return false;
   const std::string_view stem = base.substr(0, 3);
-  if (!SameLetters(stem, "COM") && !SameLetters(stem, "LPT")) return false;
+  if (!ascii_case::Same(stem, "COM") && !ascii_case::Same(stem, "LPT")) return false;
   // Digits, and the superscript digits of the ANSI code page that Windows
   // also maps to the ports.
   const unsigned char digit = static_cast<unsigned char>(base[3]);

@@ -1,6 +1,5 @@
 #include "run_summary.h"
 
-#include <cctype>
 #include <cstdio>
 #include <sstream>
 #include <string_view>
@@ -10,6 +9,7 @@
 #include "core/results.h"
 #include "core/shared_state.h"
 #include "core/update_flags.h"
+#include "os/ascii_case.h"
 #include "os/sim/transcript.h"
 
 namespace orvsim {
@@ -52,15 +52,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 // The last "Step" line of the work directory's log: where a Phoenix run
@@ -147,7 +138,7 @@ void FindToolCommandLines(const std::vector<std::string>& transcript, RunSummary
     const std::string program = handed.substr(0, programEnd);
     const std::string name = program.substr(program.find_last_of('\\') + 1);
     std::string& column =
-        SameLetters(name, MicomProgram()) ? summary->micomTool : summary->flashTool;
+        ascii_case::Same(name, MicomProgram()) ? summary->micomTool : summary->flashTool;
     column = column == "none" ? handed : column + " ; " + handed;
   }
 }

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "commands.h"
+#include "os/ascii_case.h"
 #include "package_reading.h"
 
 namespace orvpack {
@@ -20,7 +21,7 @@ bool CheckArchive(const std::string& command, HostFile& file, const PackageFacts
     const std::string label = MemberLabel(entry);
     const std::string nameProblem = NameProblem(entry);
     if (!nameProblem.empty()) report.fault(label + ": " + nameProblem);
-    if (!entry.name.empty() && !names.insert(FoldCase(entry.name)).second)
+    if (!entry.name.empty() && !names.insert(ascii_case::Folded(entry.name)).second)
       report.fault(label + ": a second member of this name (letter case aside) replaces the first");
     ArchiveMember member{entry, {}};
     std::string ioError;

@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "flags_word.h"
 #include "host_files.h"
+#include "os/ascii_case.h"
 #include "package/layout.h"
 #include "package/member_name.h"
 #include "package_reading.h"
@@ -111,7 +112,7 @@ int CollectMembers(const BuildOptions& options, std::vector<Member>* members) {
       status = kExitFaults;
       continue;
     }
-    if (!seen.insert(FoldCase(member.storedName)).second) {
+    if (!seen.insert(ascii_case::Folded(member.storedName)).second) {
       Complain("build: two members named \"" + member.storedName + "\" (letter case aside)");
       status = kExitFaults;
       continue;

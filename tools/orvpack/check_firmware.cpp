@@ -9,6 +9,7 @@
 #include "firmware/fid_record.h"
 #include "firmware/flash_area_table.h"
 #include "firmware/phoenix_tool_names.h"
+#include "os/ascii_case.h"
 #include "package/member_name.h"
 
 namespace orvpack {
@@ -27,7 +28,7 @@ std::string Hex(uint64_t value) {
 
 bool IsProgram(const std::string& name) {
   for (const char* suffix : {".exe", ".sys", ".dll", ".vxd"})
-    if (name.size() > 4 && SameName(name.substr(name.size() - 4), suffix)) return true;
+    if (name.size() > 4 && ascii_case::Same(name.substr(name.size() - 4), suffix)) return true;
   return false;
 }
 
@@ -124,7 +125,7 @@ void CheckFileList(const CheckContext& c, const std::string& scope, const std::s
     const std::string key = files[i]->name.substr(2, 2);
     keys += (i ? ", " : "") + Quoted(files[i]->name) + " (" + key + ")";
     for (size_t j = 0; j < i; ++j)
-      if (SameName(files[j]->name.substr(2, 2), key))
+      if (ascii_case::Same(files[j]->name.substr(2, 2), key))
         c.report.Warning(scope, Quoted(files[j]->name) + " and " + Quoted(files[i]->name) +
                                     " share characters 2 and 3 (" + Quoted(key) +
                                     "): only the one the file system lists first is ever taken");
@@ -257,7 +258,7 @@ void CheckLegacyDriver(const CheckContext& c) {
     c.report.Error(scope,
                    "no \"AddMem.sys\": the run ends at start-up with \"Fail : Unpack\" "
                    "(0x80000003)");
-  else if (!SameName(m->storedName, "addmem.sys.gz"))
+  else if (!ascii_case::Same(m->storedName, "addmem.sys.gz"))
     c.report.Error(scope,
                    "the start-up extraction of \"addmem.sys\" takes the first member whose "
                    "name begins with it, " +

@@ -11,6 +11,7 @@
 #include "core/update_flags.h"
 #include "dialog_template.h"
 #include "language_libraries.h"
+#include "os/ascii_case.h"
 #include "pe_resources.h"
 
 namespace orvpack {
@@ -180,7 +181,7 @@ void CheckPath(const CheckContext& c, bool amiFirmware) {
     if (!m) {
       const std::string text = "no " + Quoted(name) + ": the updater shows its own English texts";
       english ? c.report.Warning(scope, text) : c.report.Error(scope, text);
-    } else if (!SameName(m->storedName, name + ".gz")) {
+    } else if (!ascii_case::Same(m->storedName, name + ".gz")) {
       c.report.Error(scope, "the start-up extraction of " + Quoted(name) +
                                 " takes the first member whose name begins with it, " +
                                 Quoted(m->storedName) + ": no " + Quoted(name) +

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "commands.h"
+#include "os/ascii_case.h"
 #include "package_reading.h"
 
 namespace orvpack {
@@ -52,7 +53,7 @@ bool CheckBeforeExtracting(HostFile& file, const PackageFacts& facts,
     if (!nameProblem.empty()) {
       Complain("extract: " + label + ": " + nameProblem);
       sound = false;
-    } else if (!names.insert(FoldCase(entry.name)).second) {
+    } else if (!names.insert(ascii_case::Folded(entry.name)).second) {
       Complain("extract: " + label + ": a second member of this name");
       sound = false;
     } else if (!options.force) {

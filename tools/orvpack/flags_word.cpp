@@ -6,6 +6,7 @@
 
 #include "core/update_flags.h"
 #include "host_files.h"
+#include "os/ascii_case.h"
 
 namespace orvpack {
 namespace {
@@ -38,7 +39,7 @@ bool ParseFlagsWord(const std::string& text, uint32_t* value, std::string* error
     uint32_t bits = 0;
     bool known = ParseNumber(part, &bits);
     for (const core::UpdateFlagName& flag : core::kUpdateFlagNames) {
-      if (!known && FoldCase(part) == FoldCase(flag.name)) {
+      if (!known && ascii_case::Same(part, flag.name)) {
         bits = flag.value;
         known = true;
       }

@@ -16,6 +16,8 @@
 #include <unistd.h>
 #endif
 
+#include "os/ascii_case.h"
+
 namespace orvpack {
 
 bool HostFile::Open(const std::string& path, const char* mode) {
@@ -114,7 +116,7 @@ bool ListFolder(const std::string& folder, std::vector<std::string>* names) {
   }
   closedir(dir);
   std::sort(names->begin(), names->end(), [](const std::string& a, const std::string& b) {
-    const std::string fa = FoldCase(a), fb = FoldCase(b);
+    const std::string fa = ascii_case::Folded(a), fb = ascii_case::Folded(b);
     return fa != fb ? fa < fb : a < b;
   });
   return true;
@@ -160,13 +162,6 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   const char last = folder.back();
   if (last == '/' || last == '\\') return folder + name;
   return folder + "/" + name;
-}
-
-std::string FoldCase(const std::string& name) {
-  std::string folded = name;
-  for (char& c : folded)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return folded;
 }
 
 }  // namespace orvpack

@@ -58,7 +58,4 @@ bool MoveOver(const std::string& from, const std::string& to);
 std::string BaseName(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// ASCII letters folded to upper case, for case-insensitive name sets.
-std::string FoldCase(const std::string& name);
-
 }  // namespace orvpack

@@ -1,21 +1,9 @@
 #include "package_catalog.h"
 
-#include "host_files.h"
+#include "os/ascii_case.h"
 #include "package/layout.h"
 
 namespace orvpack {
-namespace {
-
-bool SamePrefix(std::string_view name, std::string_view prefix) {
-  return name.size() >= prefix.size() &&
-         FoldCase(std::string(name.substr(0, prefix.size()))) == FoldCase(std::string(prefix));
-}
-
-}  // namespace
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && SamePrefix(a, b);
-}
 
 void PackageCatalog::Add(const ArchiveMember& member) {
   if (member.entry.nameFault != package::NameFault::kNone) return;
@@ -30,7 +18,7 @@ void PackageCatalog::Add(const ArchiveMember& member) {
 
 const CatalogMember* PackageCatalog::File(std::string_view name) const {
   for (auto m = members_.rbegin(); m != members_.rend(); ++m)
-    if (SameName(m->name, name)) return &*m;
+    if (ascii_case::Same(m->name, name)) return &*m;
   return nullptr;
 }
 
@@ -38,7 +26,7 @@ std::vector<const CatalogMember*> PackageCatalog::FilesEndingIn(std::string_view
   std::vector<const CatalogMember*> files;
   for (const CatalogMember& m : members_) {
     if (m.name.size() < suffix.size() ||
-        !SameName(std::string_view(m.name).substr(m.name.size() - suffix.size()), suffix))
+        !ascii_case::Same(std::string_view(m.name).substr(m.name.size() - suffix.size()), suffix))
       continue;
     if (File(m.name) == &m) files.push_back(&m);
   }
@@ -47,7 +35,7 @@ std::vector<const CatalogMember*> PackageCatalog::FilesEndingIn(std::string_view
 
 const CatalogMember* PackageCatalog::FirstStartingWith(std::string_view request) const {
   for (const CatalogMember& m : members_)
-    if (SamePrefix(m.storedName, request)) return &m;
+    if (ascii_case::StartsWith(m.storedName, request)) return &m;
   return nullptr;
 }
 

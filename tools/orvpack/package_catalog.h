@@ -40,7 +40,4 @@ class PackageCatalog {
   std::vector<CatalogMember> members_;
 };
 
-// True when `a` and `b` are the same name, ASCII letter case aside.
-bool SameName(std::string_view a, std::string_view b);
-
 }  // namespace orvpack

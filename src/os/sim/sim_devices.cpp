@@ -3,10 +3,10 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
+#include "os/ascii_case.h"
 #include "os/sim/machine/drivers.h"
 #include "os/sim/sim_services.h"
 
@@ -16,20 +16,11 @@ namespace {
 constexpr size_t kHeader = 16;
 constexpr uint32_t kOpenMicros = 20;
 
-bool SameName(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 // "\\.\PhysicalDriveN" (any letter case): N, or -1 for any other name.
 int PhysicalDriveNumber(const std::string& name) {
   static constexpr char kPrefix[] = "\\\\.\\PhysicalDrive";
   constexpr size_t kLength = sizeof kPrefix - 1;
-  if (name.size() <= kLength || !SameName(name.substr(0, kLength), kPrefix)) return -1;
+  if (name.size() <= kLength || !ascii_case::Same(name.substr(0, kLength), kPrefix)) return -1;
   int number = 0;
   for (size_t i = kLength; i < name.size(); ++i) {
     if (!std::isdigit(static_cast<unsigned char>(name[i])) || number > 1000) return -1;
@@ -86,17 +77,17 @@ os::DeviceRef SimDevices::Open(const std::string& name, uint32_t access, uint32_
     return OpenDrive(name, static_cast<uint32_t>(drive), access, share, disposition, flags, &err);
   machine::Driver driver;
   DriverPresence presence;
-  if (SameName(name, "\\\\.\\KMDFMEMIO\\kmdfmemiosamp.log")) {
+  if (ascii_case::Same(name, "\\\\.\\KMDFMEMIO\\kmdfmemiosamp.log")) {
     driver = machine::Driver::kKmdfMemIo;
     presence = setup_.kmdfMemIo;
-  } else if (SameName(name, "\\\\.\\TORQ\\TorqDrv.log")) {
+  } else if (ascii_case::Same(name, "\\\\.\\TORQ\\TorqDrv.log")) {
     driver = machine::Driver::kTorq;
     presence = setup_.torq;
-  } else if (SameName(name, "\\\\.\\ADDMEM")) {
+  } else if (ascii_case::Same(name, "\\\\.\\ADDMEM")) {
     driver = machine::Driver::kAddMem;
     presence.present = nt && services_->IsRunning("ADDMEM");
     presence.openFailures = setup_.addMemOpenFailures;
-  } else if (SameName(name, "\\\\.\\MEMIO.VXD")) {
+  } else if (ascii_case::Same(name, "\\\\.\\MEMIO.VXD")) {
     driver = machine::Driver::kMemIoVxd;
     presence = setup_.memIoVxd;
     // The dynamic-VxD form of CreateFileA exists only on the 9x family.

@@ -10,18 +10,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "os/ascii_case.h"
+
 namespace sim {
 namespace {
 
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
 }
 
 std::vector<std::string> Split(const std::string& path) {
@@ -130,7 +125,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
   // Iterative match with backtracking on the last star.
   size_t p = 0, n = 0, star = std::string::npos, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+    if (p < pattern.size() && (pattern[p] == '?' || ascii_case::SameLetter(pattern[p], name[n]))) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -197,7 +192,7 @@ std::string SimFileSystem::HostFor(const std::string& fullPath, bool* exists) {
     if (found) {
       bool match = false;
       for (const std::string& entry : ListHost(host)) {
-        if (SameName(entry, part)) {
+        if (ascii_case::Same(entry, part)) {
           chosen = entry;
           match = true;
           break;

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "os/ascii_case.h"
 #include "os/little_endian.h"
 #include "os/sim/utilities/script.h"
 
@@ -94,22 +95,13 @@ UtilitySetup ReadSetup(const json& entry) {
   return setup;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 }  // namespace
 
 UtilitySetup ReadUtilitySetup(const json& profile, const std::string& name) {
   if (profile.contains("utilities")) {
     const json& utilities = profile["utilities"];
     for (auto it = utilities.begin(); it != utilities.end(); ++it)
-      if (SameName(it.key(), name)) return ReadSetup(it.value());
+      if (ascii_case::Same(it.key(), name)) return ReadSetup(it.value());
   }
   return ReadSetup(json::object());
 }
