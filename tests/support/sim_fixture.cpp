@@ -19,7 +19,8 @@ void SimTest::Boot(const std::string& profileJson) {
 nlohmann::json SimTest::ProfileJson(const std::string& name) {
   sim::Profile base;
   std::string error;
-  EXPECT_TRUE(sim::LoadProfile(std::string(ORV_PROFILES_DIR) + "/" + name + ".json", &base, &error))
+  EXPECT_TRUE(
+      sim::LoadProfile(std::string(ORV_SOURCE_DIR) + "/profiles/" + name + ".json", &base, &error))
       << error;
   return base.json;
 }
