@@ -10,8 +10,8 @@
  *   buttons OK               or "OK Cancel"
  *   owner dialog             "dialog" (another window of the program), "none"
  *   icon 412 300 32 32       screen rectangle of the icon, or "icon none"
- *   client 383 315 244 92    screen rectangle of its client area (the X
- *                            window's, without a window manager)
+ *   window 380 296 250 114   screen rectangle of the whole box (its X
+ *                            window: Wine draws the frame itself)
  *
  * The text is escaped as the simulated notebook's transcript escapes it.
  * With -p it waits instead for the progress dialog (a window of the program
@@ -134,11 +134,7 @@ static void DescribeBox(FILE* out, HWND box) {
           : IsDialogClass(owner) && !IsMessageBox(owner) ? "dialog"
                                                          : "other");
   PrintRect(out, "icon", GetDlgItem(box, kIconControl));
-  POINT origin = {0, 0};
-  RECT client;
-  ClientToScreen(box, &origin);
-  GetClientRect(box, &client);
-  fprintf(out, "client %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+  PrintRect(out, "window", box);
 }
 
 static void DescribeDialog(FILE* out, HWND dialog) {

@@ -151,7 +151,7 @@ e2e_answer_boxes() {
     if [ "$_icon" = unpainted ]; then
       # Wine here does not paint a box where it lies over another window of
       # the program (the progress dialog); moved aside, both are painted.
-      set -- "$@" $(sed -n 's/^client //p' "$_dir/box.last")
+      set -- "$@" $(sed -n 's/^window //p' "$_dir/box.last")
       xdotool windowmove --sync "$_window" 0 0 2>/dev/null
       sleep 0.4
       orv_screenshot "$_dir/screenshots/$_name-moved_aside.png"

@@ -233,8 +233,8 @@ Windows tests (`wine_end_to_end`, `wine_dmi_step`); do not edit by hand. The tes
 when a run shows a box this page has no section for. Texts are the English language library's
 (`ConResEn.dll`, which the package carries); the executable's own wording, used when no library
 loads, differs only where a section says so. The virtual display of the tests has no window
-manager, so the boxes have no title bar: each title is its section's heading. Boxes over the
-progress dialog are pictured moved aside (Wine leaves a box over another window of the program
+manager: Wine draws each frame and title bar itself, in its own plain style (its close box
+shows an "r" where Windows draws a cross). Boxes over the progress dialog are pictured moved aside (Wine leaves a box over another window of the program
 unpainted).
 
 EOF

@@ -2,16 +2,17 @@
 # The demo package that tools/demo makes from the Windows build passes
 # "orvpack check" without an error or warning. orvpack.exe under Wine says
 # the same as the native tool, on the demo package and on one with faults.
-#   demo_check_test.sh ORVPACK_EXE UPDATER_EXE WINDOWS_BUILD NATIVE_BUILD WORK_FOLDER
+#   demo_check_test.sh ORVPACK_EXE UPDATER_EXE WINDOWS_BUILD NATIVE_BUILD WORK_FOLDER WINE_PREFIX
 set -eu
 exe=$1 updater=$2 windows=$3 native=$4 work=$5
 root=$(cd "$(dirname "$0")/../.." && pwd)
+. "$root/tests/wine/lib.sh"
 orvpack=$native/tools/orvpack/orvpack
 [ -x "$orvpack" ] || { echo "skipped: no native build at $native"; exit 77; }
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+orv_use_prefix "$6"
 cp "$exe" orvpack.exe
 
 fail() {

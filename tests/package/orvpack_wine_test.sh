@@ -9,7 +9,6 @@ mkdir -p "$work"
 cd "$work"
 rm -rf payload extracted ./*.exe ./*.txt
 mkdir payload
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 cp "$tool" orvpack.exe
 
 fail() {

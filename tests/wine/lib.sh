@@ -54,17 +54,23 @@ orv_use_prefix() {
 # orv_wine_prefix DIRECTORY: makes DIRECTORY the Wine prefix of the
 # following wine runs, creating it on first use. Quiet Wine: no debug
 # channels, no Mono or Gecko installers. Fails when wineboot fails.
+#
+# Windows are not left to a window manager (Managed=N): the virtual display
+# has none, so Wine draws each frame and caption itself, and it does not wait
+# two seconds for a manager's answer each time a window goes away.
 orv_wine_prefix() {
   WINEPREFIX=$1
   WINEDEBUG=-all
   WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
-  if [ ! -f "$WINEPREFIX/.orv-ready" ]; then
+  if [ "$(cat "$WINEPREFIX/.orv-ready" 2>/dev/null)" != unmanaged ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i >"$WINEPREFIX/.orv-wineboot.log" 2>&1 || return 1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$WINEPREFIX/.orv-wineboot.log" 2>&1 ||
+      return 1
     wineserver -w
-    touch "$WINEPREFIX/.orv-ready"
+    echo unmanaged >"$WINEPREFIX/.orv-ready"
   fi
 }
 
