@@ -27,6 +27,10 @@ inline bool StartsWith(std::string_view name, std::string_view prefix) {
   return name.size() >= prefix.size() && Same(name.substr(0, prefix.size()), prefix);
 }
 
+inline bool EndsWith(std::string_view name, std::string_view suffix) {
+  return name.size() >= suffix.size() && Same(name.substr(name.size() - suffix.size()), suffix);
+}
+
 // `name` in capitals: a key under which names differing in case meet.
 inline std::string Folded(std::string_view name) {
   std::string folded(name);

@@ -28,7 +28,7 @@ std::string Hex(uint64_t value) {
 
 bool IsProgram(const std::string& name) {
   for (const char* suffix : {".exe", ".sys", ".dll", ".vxd"})
-    if (name.size() > 4 && ascii_case::Same(name.substr(name.size() - 4), suffix)) return true;
+    if (name.size() > 4 && ascii_case::EndsWith(name, suffix)) return true;
   return false;
 }
 

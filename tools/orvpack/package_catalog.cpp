@@ -25,9 +25,7 @@ const CatalogMember* PackageCatalog::File(std::string_view name) const {
 std::vector<const CatalogMember*> PackageCatalog::FilesEndingIn(std::string_view suffix) const {
   std::vector<const CatalogMember*> files;
   for (const CatalogMember& m : members_) {
-    if (m.name.size() < suffix.size() ||
-        !ascii_case::Same(std::string_view(m.name).substr(m.name.size() - suffix.size()), suffix))
-      continue;
+    if (!ascii_case::EndsWith(m.name, suffix)) continue;
     if (File(m.name) == &m) files.push_back(&m);
   }
   return files;

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -20,7 +21,7 @@ constexpr uint32_t kOpenMicros = 20;
 int PhysicalDriveNumber(const std::string& name) {
   static constexpr char kPrefix[] = "\\\\.\\PhysicalDrive";
   constexpr size_t kLength = sizeof kPrefix - 1;
-  if (name.size() <= kLength || !ascii_case::Same(name.substr(0, kLength), kPrefix)) return -1;
+  if (name.size() <= kLength || !ascii_case::StartsWith(name, kPrefix)) return -1;
   int number = 0;
   for (size_t i = kLength; i < name.size(); ++i) {
     if (!std::isdigit(static_cast<unsigned char>(name[i])) || number > 1000) return -1;
